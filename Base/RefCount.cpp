@@ -1,0 +1,11 @@
+#include "Base/RefCount.h"
+#include "Base/Serialization.h"
+
+namespace QBase {
+ReferenceCountedObject::~ReferenceCountedObject() = default;
+}  // namespace QBase
+
+namespace QSerialization {
+WriteDataStream::~WriteDataStream() = default;
+ReadDataStream::~ReadDataStream() = default;
+}  // namespace QSerialization

@@ -1,0 +1,189 @@
+// DateTime: a calendar date and time of day to the millisecond.
+//
+// The model
+// ---------
+// A DateTime is a date in the proleptic Gregorian calendar (years 0 to 65535;
+// year 0 exists and is a leap year) with a time of day to the millisecond. It
+// carries no time zone: whether the fields are UTC or local wall time is up to
+// the caller. Two informational bias fields (minutes east of UTC, and the extra
+// daylight-saving minutes that were in effect) record the zone a value was
+// read in; they take no part in comparison or arithmetic.
+//
+// Days are numbered from 1899-12-30 (day 0); 1970-01-01 is day 25569. The
+// `double` form (`ToDATE`, `DateTime(double)`) is the day number plus the time
+// of day as a fraction of a day, the fraction always added (1899-12-29 06:00
+// is -0.75). All arithmetic goes through the count of milliseconds since day
+// 0: a value moved by a TimeSpan is rebuilt from that count, rounded to the
+// millisecond, with biases 0.
+//
+// Values are always valid: constructors and assignment clamp out-of-range
+// fields (month 13 becomes 12, February 30 becomes 28 or 29, hour 24:00:00
+// rolls over to the next day). Putters validate instead and return false,
+// leaving the value unchanged. Nothing here throws.
+//
+// Weeks of a month run Sunday to Saturday, week 1 being the one that holds
+// the 1st. Weekdays are numbered 0 = Sunday to 6 = Saturday. The weekday and
+// week are cached in the value on first use (const operations fill the
+// cache), so a value read by several threads at once must have its cache
+// filled first or be copied per thread.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+#include "Base/Export.h"
+#include "Base/Strings.h"
+#include "DataType/Calendar/ODBC.h"
+#include "DataType/Calendar/TimeSpan.h"
+
+namespace QDataType {
+
+struct DateTimeTestPeer;  // white-box access for the library's own tests
+
+class QDT_API DateTime {
+ public:
+  // --- Construction ------------------------------------------------------
+
+  // Fields as given (low 16 bits of each), then clamped into range.
+  DateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int millisecond = 0,
+           int bias = 0, int daylightBias = 0) noexcept;
+  // Day number plus fraction of a day; clamped to 0001-01-01 .. 65535-12-30.
+  explicit DateTime(double date = 0.0) noexcept;
+  DateTime(DateTime const& other) noexcept;
+  DateTime& operator=(DateTime const& other) noexcept;
+
+  explicit DateTime(ODBCDate const& d) noexcept;
+  explicit DateTime(ODBCTime const& t) noexcept;  // on 1899-12-31
+  explicit DateTime(ODBCDateTime const& ts) noexcept;
+  // Unix time in seconds (UTC) and a millisecond.
+  DateTime(long long seconds, int millisecond) noexcept;
+
+  // --- Fields ------------------------------------------------------------
+
+  int GetYear() const noexcept { return year_; }
+  int GetMonth() const noexcept { return month_; }
+  int GetDay() const noexcept { return day_; }
+  int GetHour() const noexcept { return hour_; }
+  int GetMinute() const noexcept { return minute_; }
+  int GetSecond() const noexcept { return second_; }
+  int GetMillisecond() const noexcept { return millisecond_; }
+  short GetBias() const noexcept { return bias_; }
+  short GetDaylightBias() const noexcept { return daylightBias_; }
+
+  int GetWeek() const noexcept;       // 1..6, week of the month
+  int GetDayOfWeek() const noexcept;  // 0 = Sunday .. 6 = Saturday
+  int GetDayOfYear() const noexcept;  // 1..366
+  int GetDaysInMonth() const noexcept;
+  int GetQuarter() const noexcept;
+  int GetFirstMonthOfQuater() const noexcept;
+  bool IsLeapYear() const noexcept;
+  static bool IsLeapYear(int year) noexcept;
+  // A year in 1971..2037 with the same leap-ness and weekday of 1 January;
+  // -1 for a negative year.
+  static int YearOfSamePattern(int year) noexcept;
+
+  // Putters: false (value unchanged) when the argument is out of range.
+  bool PutYear(int year) noexcept;
+  bool PutMonth(int month) noexcept;
+  bool PutDay(int day) noexcept;  // negative counts from the month's end
+  bool PutHour(int hour) noexcept;
+  bool PutMinute(int minute) noexcept;
+  bool PutSecond(int second) noexcept;
+  bool PutMillisecond(int millisecond) noexcept;
+  bool PutWeek(int week) noexcept;
+  bool PutDayOfWeek(int dayOfWeek, bool allowOtherMonth) noexcept;
+  bool PutWeekAndDayOfWeek(int n, int dayOfWeek) noexcept;
+
+  // --- Ordering ----------------------------------------------------------
+
+  // -1, 0 or 1 over the seven date and time fields.
+  static int DateTimeOrder(DateTime const& a, DateTime const& b) noexcept;
+  bool operator==(DateTime const& other) const noexcept;
+  bool operator!=(DateTime const& other) const noexcept;
+  bool operator<(DateTime const& other) const noexcept;
+  bool operator>(DateTime const& other) const noexcept;
+  bool operator<=(DateTime const& other) const noexcept;
+  bool operator>=(DateTime const& other) const noexcept;
+
+  // --- Day numbers and the double form ------------------------------------
+
+  double ToDATE() const noexcept;
+  // Day number of a date (0 for a month outside 1..12); the day is not checked.
+  static int YMDToDAYS(unsigned short year, short month, short day) noexcept;
+  // Inverse of YMDToDAYS for days -693959 (0000-01-01) .. 23242572 (65535-12-31).
+  static void DAYSToYMD(int days, unsigned short& year, short& month, short& day) noexcept;
+  // Milliseconds since 1899-12-30 00:00:00.000.
+  static long long ToMilliseconds(DateTime const& d) noexcept;
+  static double MillisecondsToDATE(long long ms) noexcept;
+
+  // --- Arithmetic --------------------------------------------------------
+
+  DateTime operator+(TimeSpan const& span) const noexcept;
+  DateTime operator-(TimeSpan const& span) const noexcept;
+  TimeSpan operator-(DateTime const& other) const noexcept;
+  // Business time: weekends (Saturday, Sunday) are skipped; a weekend date
+  // counts as the following Monday at the same time of day.
+  DateTime Add(TimeSpan const& span) const noexcept;
+  DateTime Minus(TimeSpan const& span) const noexcept;
+  TimeSpan Span(DateTime const& other) const noexcept;
+  DateTime RoundToSeconds() const noexcept;  // half up
+
+  // --- Clock, zone and platform forms --------------------------------------
+
+  static DateTime Now() noexcept;     // local wall time, with the zone's biases
+  static DateTime NowUTC() noexcept;  // UTC, biases 0
+  DateTime ToLocalTime() const noexcept;  // this value is UTC
+  DateTime ToUTCTime() const noexcept;    // this value is local wall time
+  // Minutes east of UTC of standard time; false when the zone is unreadable.
+  static bool GetTimeZoneInfo(int& bias) noexcept;
+  // Minutes east of UTC in effect now (daylight saving included).
+  static bool GetTimeZoneInfoWithDaylightSavingTime(int& bias) noexcept;
+  // Minutes west of UTC in effect at this local wall time.
+  int GetTimeZoneBias() const noexcept;
+  // The zone's standard-time name; never writes more than `size` units.
+  static void GetTimeZoneName(unsigned short* name, unsigned long long size, struct tm& t) noexcept;
+
+  ODBCDateTime ToODBCDateTime() const noexcept;
+  ODBCDate ToODBCDate() const noexcept;
+  ODBCTime ToODBCTime() const noexcept;
+  long long Totime_t() const noexcept;    // truncated toward zero
+  long long Totime_t64() const noexcept;  // half up after 1970
+
+  // --- Text and saved form -------------------------------------------------
+
+  QBase::ReturnString ToString() const;      // 2024-06-05 07:08:09.045
+  QBase::ReturnString ToJSONString() const;  // 2024-06-05T07:08:09.045Z
+  QBase::ReturnString ToDateString() const;  // 6/5/2024
+  QBase::ReturnWString ToWString() const;
+  QBase::ReturnWString ToJSONWString() const;
+  // Characters consumed, 0 on failure (value unchanged).
+  unsigned int FromString(char const* text) noexcept;
+
+  static unsigned int GetSaveObjSize() noexcept { return 44; }
+  int SaveObj(unsigned int size, void* buffer, int mode) const noexcept;
+  int LoadObj(unsigned int size, void* buffer, bool lenient) noexcept;
+
+ private:
+  friend struct DateTimeTestPeer;
+
+  int Sanitize(bool fix) noexcept;
+  void AdjustDay() noexcept;
+  void SetWeekAndDayOfWeek() const noexcept;
+  static int WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept;
+  int mktime(struct tm& t) const noexcept;
+  QBase::ReturnString ToFormatString(char const* format) const;
+
+  uint16_t year_;
+  int16_t month_;
+  int16_t day_;
+  int16_t hour_;
+  int16_t minute_;
+  int16_t second_;
+  int16_t millisecond_;
+  mutable int16_t week_;
+  mutable int16_t dayOfWeek_;
+  int16_t bias_;
+  int16_t daylightBias_;
+};
+
+}  // namespace QDataType

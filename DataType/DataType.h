@@ -1,0 +1,24 @@
+// QDataType: value data types for server modules.
+//
+// Including this header declares every public type and function of the
+// library: the base layer (namespace QBase: arenas, owning and intrusive
+// pointers, returned text, messages and exceptions), the serialization stream
+// interfaces (namespace QSerialization) and the value types of namespace
+// QDataType, plus the global `GUID` and `EnumCellFmtDataTypes`.
+#pragma once
+
+#include "Base/Base.h"
+
+#include "DataType/Calendar/ODBC.h"
+#include "DataType/Calendar/TimeSpan.h"
+#include "DataType/Calendar/DateTime.h"
+
+#include "DataType/Decimal/BigDecimal.h"
+
+#include "DataType/Collections/Binary.h"
+#include "DataType/Collections/BinaryCollection.h"
+#include "DataType/Collections/StringCollection.h"
+#include "DataType/Collections/ReferenceCountedObjectCollection.h"
+
+#include "DataType/CellFormat/CellFmtStruct.h"
+#include "DataType/CellFormat/CellFmtData.h"

@@ -1,0 +1,4 @@
+// Each part of the example program shows one family of types.
+#pragma once
+
+void CalendarTour();

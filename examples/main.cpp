@@ -1,0 +1,9 @@
+// A tour of QDataType: run it to see the library's values at work.
+#include <cstdio>
+
+#include "Tours.h"
+
+int main() {
+  CalendarTour();
+  return 0;
+}

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite:
+#   1. g++ build (warnings are errors), unit tests, benchmarks compiled;
+#   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
+#   3. the installed package and add_subdirectory consumed by a tiny project;
+#   4. the libFuzzer targets, each run briefly (FUZZ_SECONDS, default 20).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-20}
+bash scripts/install-deps.sh
+
+passed=0
+failed=0
+count_ctest() {  # reads a ctest log, adds its totals
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -n1 || true)
+  if [ -n "$line" ]; then
+    local total fail
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    fail=$(sed -E 's/.*, ([0-9]+) tests failed.*/\1/' <<<"$line")
+    passed=$((passed + total - fail))
+    failed=$((failed + fail))
+  fi
+}
+run_ctest() {  # dir, log
+  local rc=0
+  (cd "$1" && ctest --output-on-failure -j"$jobs" --timeout 600) 2>&1 | tee "$2" || rc=$?
+  count_ctest "$2"
+  if [ $rc -ne 0 ] && ! grep -q 'tests failed out of' "$2"; then failed=$((failed + 1)); fi
+  return $rc
+}
+
+echo "== g++ build and tests"
+cmake -S . -B build/gcc -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ -DQDT_WERROR=ON >/dev/null
+cmake --build build/gcc -j"$jobs"
+run_ctest build/gcc build/gcc-ctest.log || true
+
+echo "== clang build with AddressSanitizer + UndefinedBehaviorSanitizer"
+san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 -DQDT_WERROR=ON \
+  -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF \
+  -DCMAKE_CXX_FLAGS="$san" -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_ctest build/asan build/asan-ctest.log || true
+
+echo "== package consumers"
+rm -rf build/prefix build/consumer-installed build/consumer-subdir
+cmake --install build/gcc --prefix build/prefix >/dev/null
+cmake -S tests/consumer -B build/consumer-installed -DCMAKE_PREFIX_PATH="$root/build/prefix" >/dev/null
+cmake --build build/consumer-installed -j"$jobs" >/dev/null
+./build/consumer-installed/consumer
+cmake -S tests/consumer -B build/consumer-subdir -DQDT_SOURCE_DIR="$root" >/dev/null
+cmake --build build/consumer-subdir -j"$jobs" >/dev/null
+./build/consumer-subdir/consumer
+passed=$((passed + 2))
+
+echo "== fuzz targets (${fuzz_seconds}s each)"
+fz="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DQDT_SHARED=OFF -DQDT_BUILD_TESTS=OFF -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF -DQDT_BUILD_FUZZ=ON \
+  -DCMAKE_CXX_FLAGS="$fz" >/dev/null
+cmake --build build/fuzz -j"$jobs"
+for target in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  corpus=build/fuzz/corpus/$name
+  mkdir -p "$corpus"
+  extra=()
+  [ -d "fuzz/corpus/$name" ] && extra=("fuzz/corpus/$name")
+  echo "-- $name"
+  if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" ${extra[@]+"${extra[@]}"} \
+       >"build/fuzz/$name.log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    tail -n 60 "build/fuzz/$name.log"
+  fi
+done
+
+echo
+echo "${passed} passed, ${failed} failed"
+[ "$failed" -eq 0 ]
