@@ -67,7 +67,8 @@ TEST(SmartPtrI, CountsEveryHolder) {
     EXPECT_FALSE(b);
     QBase::SmartPtrI<QBase::ReferenceCountedObject> base = a;
     EXPECT_EQ(c.refs, 3);
-    a = a;  // self-assignment keeps the count
+    QBase::SmartPtrI<Counted>& alias = a;
+    a = alias;  // self-assignment keeps the count
     EXPECT_EQ(c.refs, 3);
     a = nullptr;
     EXPECT_EQ(c.refs, 2);
