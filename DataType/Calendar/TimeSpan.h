@@ -2,7 +2,9 @@
 //
 // A plain 64-bit value. Negative durations are allowed; the field constructor
 // accepts parts of any sign and size (25 hours is simply 25 hours). The
-// GetTotal... getters truncate toward zero.
+// GetTotal... getters truncate toward zero and keep the low 32 bits of the
+// quotient. Sums and differences of spans wrap around in two's complement
+// instead of overflowing.
 #pragma once
 
 #include "Base/Export.h"
@@ -29,10 +31,10 @@ class QDT_API TimeSpan {
   constexpr int GetTotalSeconds() const noexcept { return static_cast<int>(ms_ / kSecond); }
   constexpr long long GetTotalMilliseconds() const noexcept { return ms_; }
 
-  constexpr TimeSpan const& operator+=(TimeSpan const& s) noexcept { return ms_ += s.ms_, *this; }
-  constexpr TimeSpan const& operator-=(TimeSpan const& s) noexcept { return ms_ -= s.ms_, *this; }
-  constexpr TimeSpan operator+(TimeSpan const& s) const noexcept { return TimeSpan(ms_ + s.ms_); }
-  constexpr TimeSpan operator-(TimeSpan const& s) const noexcept { return TimeSpan(ms_ - s.ms_); }
+  constexpr TimeSpan const& operator+=(TimeSpan const& s) noexcept { return ms_ = Sum(ms_, s.ms_), *this; }
+  constexpr TimeSpan const& operator-=(TimeSpan const& s) noexcept { return ms_ = Difference(ms_, s.ms_), *this; }
+  constexpr TimeSpan operator+(TimeSpan const& s) const noexcept { return TimeSpan(Sum(ms_, s.ms_)); }
+  constexpr TimeSpan operator-(TimeSpan const& s) const noexcept { return TimeSpan(Difference(ms_, s.ms_)); }
 
   constexpr bool operator==(TimeSpan const& s) const noexcept { return ms_ == s.ms_; }
   constexpr bool operator!=(TimeSpan const& s) const noexcept { return ms_ != s.ms_; }
@@ -42,6 +44,13 @@ class QDT_API TimeSpan {
   constexpr bool operator>=(TimeSpan const& s) const noexcept { return ms_ >= s.ms_; }
 
  private:
+  static constexpr long long Sum(long long a, long long b) noexcept {
+    return static_cast<long long>(static_cast<unsigned long long>(a) + static_cast<unsigned long long>(b));
+  }
+  static constexpr long long Difference(long long a, long long b) noexcept {
+    return static_cast<long long>(static_cast<unsigned long long>(a) - static_cast<unsigned long long>(b));
+  }
+
   long long ms_;
 };
 

@@ -1,0 +1,412 @@
+// DateTime: fields, day numbering, the double form, putters, weeks, ordering.
+//
+// Day numbers are computed with the civil-date algorithms (days from a
+// March-based year inside 400-year eras), shifted so that 1899-12-30 is day
+// 0. They are exact for every year the 16-bit field can hold and never branch
+// on the month tables. Weekday and day of year come from the day number too.
+#include "DataType/Calendar/DateTime.h"
+
+#include <cmath>
+
+namespace QDataType {
+
+namespace {
+
+constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+// Day 0 (1899-12-30) counted from 1970-01-01.
+constexpr long long kDay0FromUnixEpoch = -25569;
+// 0000-03-01 counted from 1970-01-01: the civil algorithms' era origin.
+constexpr long long kEraOrigin = -719468;
+constexpr long long kMsPerDay = 86400000;
+
+// Days from 1970-01-01 to y-m-d (any m in 1..12, any d added as it is).
+constexpr long long DaysFromCivil(long long y, unsigned m, long long d) noexcept {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);                // [0, 399]
+  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5;             // [0, 365], day 1 excluded
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;               // [0, 146096]
+  return era * 146097 + static_cast<long long>(doe) + kEraOrigin + (d - 1);
+}
+
+struct Civil {
+  long long year;
+  unsigned month;
+  unsigned day;
+};
+
+// Inverse of DaysFromCivil for day 1.
+constexpr Civil CivilFromDays(long long z) noexcept {
+  z -= kEraOrigin;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);                // [0, 146096]
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);                // [0, 365]
+  const unsigned mp = (5 * doy + 2) / 153;                                     // [0, 11], March = 0
+  const unsigned d = doy - (153 * mp + 2) / 5 + 1;                             // [1, 31]
+  const unsigned m = mp < 10 ? mp + 3 : mp - 9;                                // [1, 12]
+  return {static_cast<long long>(yoe) + era * 400 + (m <= 2), m, d};
+}
+
+// 0 = Sunday .. 6 = Saturday; day 0 was a Saturday.
+constexpr int WeekdayOfDay(long long days) noexcept {
+  const long long r = (days + 6) % 7;
+  return static_cast<int>(r < 0 ? r + 7 : r);
+}
+
+constexpr bool Leap(long long y) noexcept { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// A month outside 1..12 (only a value left half-loaded by a failed strict
+// load holds one) is given 31 days.
+constexpr int DaysInMonth(long long year, int month) noexcept {
+  if (month < 1 || month > 12) return 31;
+  return (month == 2 && Leap(year)) ? 29 : kDaysInMonth[month - 1];
+}
+
+static_assert(DaysFromCivil(1899, 12, 30) - kDay0FromUnixEpoch == 0, "day 0");
+static_assert(DaysFromCivil(0, 1, 1) - kDay0FromUnixEpoch == -693959, "0000-01-01");
+static_assert(DaysFromCivil(65535, 12, 31) - kDay0FromUnixEpoch == 23242572, "65535-12-31");
+static_assert(WeekdayOfDay(0) == 6, "1899-12-30 was a Saturday");
+
+}  // namespace
+
+// --- Construction ------------------------------------------------------------
+
+DateTime::DateTime(int year, int month, int day, int hour, int minute, int second, int millisecond, int bias,
+                   int daylightBias) noexcept
+    : year_(static_cast<uint16_t>(year)),
+      month_(static_cast<int16_t>(month)),
+      day_(static_cast<int16_t>(day)),
+      hour_(static_cast<int16_t>(hour)),
+      minute_(static_cast<int16_t>(minute)),
+      second_(static_cast<int16_t>(second)),
+      millisecond_(static_cast<int16_t>(millisecond)),
+      week_(-1),
+      dayOfWeek_(-1),
+      bias_(static_cast<int16_t>(bias)),
+      daylightBias_(static_cast<int16_t>(daylightBias)) {
+  Sanitize(true);
+}
+
+DateTime::DateTime(double x) noexcept
+    : year_(1899), month_(12), day_(30), hour_(0), minute_(0), second_(0), millisecond_(0), week_(-1),
+      dayOfWeek_(-1), bias_(0), daylightBias_(0) {
+  // NaN fails every comparison below; it is taken as 0.0 like the exact zero.
+  if (x == 0.0 || std::isnan(x)) return;
+
+  double f;
+  long long days;
+  if (x > 23242571.0) {
+    days = 23242571;  // 65535-12-30
+    f = x - std::floor(x);
+  } else if (x < -693959.0) {
+    days = -693593;  // 0001-01-01
+    f = std::ceil(x) - x;
+  } else {
+    const double fl = std::floor(x);
+    days = static_cast<long long>(fl);
+    f = x - fl;
+  }
+  if (!(f >= 0.0)) f = 0.0;  // only an infinite x gets here (inf - inf)
+
+  const Civil c = CivilFromDays(days + kDay0FromUnixEpoch);
+  year_ = static_cast<uint16_t>(c.year);
+  month_ = static_cast<int16_t>(c.month);
+  day_ = static_cast<int16_t>(c.day);
+
+  long long t = static_cast<long long>(f * 86400000.0 + 0.5);
+  if (t == kMsPerDay) t = kMsPerDay - 1;
+  if (t > 0) {
+    hour_ = static_cast<int16_t>(t / 3600000);
+    minute_ = static_cast<int16_t>(t % 3600000 / 60000);
+    second_ = static_cast<int16_t>(t % 60000 / 1000);
+    millisecond_ = static_cast<int16_t>(t % 1000);
+  }
+  // Every field is in range by construction: the clamping pass would change
+  // nothing, so it is not run.
+}
+
+DateTime::DateTime(DateTime const& other) noexcept : bias_(0), daylightBias_(0) { *this = other; }
+
+DateTime& DateTime::operator=(DateTime const& other) noexcept {
+  if (this == &other) return *this;
+  year_ = other.year_;
+  month_ = other.month_;
+  day_ = other.day_;
+  hour_ = other.hour_;
+  minute_ = other.minute_;
+  second_ = other.second_;
+  millisecond_ = other.millisecond_;
+  week_ = other.week_;
+  dayOfWeek_ = other.dayOfWeek_;
+  bias_ = other.bias_;
+  daylightBias_ = other.daylightBias_;
+  Sanitize(true);
+  return *this;
+}
+
+// --- Normalisation -------------------------------------------------------------
+
+int DateTime::Sanitize(bool fix) noexcept {
+  bool addDay = false;
+  if (hour_ == 24 && minute_ == 0 && second_ == 0) {
+    hour_ = 0;
+    addDay = true;
+  }
+
+  if (month_ < 1) {
+    if (!fix) return -1;
+    month_ = 1;
+  } else if (month_ > 12) {
+    if (!fix) return -1;
+    month_ = 12;
+  }
+
+  if (day_ < 1) {
+    if (!fix) return -1;
+    day_ = 1;
+  } else {
+    const int dim = DaysInMonth(year_, month_);
+    if (day_ > dim) day_ = static_cast<int16_t>(dim);
+  }
+
+  // Clamps a time field into [0, hi]; false when it was out of range and
+  // nothing may be fixed.
+  auto clamp = [fix](int16_t& field, int16_t hi) {
+    if (field >= 0 && field <= hi) return true;
+    if (!fix) return false;
+    field = field < 0 ? int16_t{0} : hi;
+    return true;
+  };
+  if (!clamp(hour_, 23) || !clamp(minute_, 59) || !clamp(second_, 59) || !clamp(millisecond_, 999)) return -1;
+
+  if (addDay) *this = *this + TimeSpan(kMsPerDay);
+  return 0;
+}
+
+void DateTime::AdjustDay() noexcept {
+  if (day_ < 1) {
+    day_ = 1;
+    return;
+  }
+  const int dim = DaysInMonth(year_, month_);
+  if (day_ > dim) day_ = static_cast<int16_t>(dim);
+}
+
+// --- Day numbers and the double form -------------------------------------------
+
+int DateTime::YMDToDAYS(unsigned short year, short month, short day) noexcept {
+  if (month < 1 || month > 12) return 0;
+  return static_cast<int>(DaysFromCivil(year, static_cast<unsigned>(month), day) - kDay0FromUnixEpoch);
+}
+
+void DateTime::DAYSToYMD(int days, unsigned short& year, short& month, short& day) noexcept {
+  const Civil c = CivilFromDays(static_cast<long long>(days) + kDay0FromUnixEpoch);
+  year = static_cast<unsigned short>(c.year);
+  month = static_cast<short>(c.month);
+  day = static_cast<short>(c.day);
+}
+
+long long DateTime::ToMilliseconds(DateTime const& d) noexcept {
+  const long long days = YMDToDAYS(d.year_, d.month_, d.day_);
+  return (((days * 24 + d.hour_) * 60 + d.minute_) * 60 + d.second_) * 1000 + d.millisecond_;
+}
+
+double DateTime::MillisecondsToDATE(long long ms) noexcept {
+  const long long q = ms / kMsPerDay;
+  const double f = static_cast<double>(ms % kMsPerDay) / 86400000.0;
+  if (q < -2147483647LL - 1 || q > 2147483647LL) {
+    // Far outside the calendar (the double constructor clamps it anyway): keep
+    // the quotient whole rather than wrapping it to 32 bits.
+    return static_cast<double>(q) + f;
+  }
+  const int qi = static_cast<int>(q);
+  return f < 0 ? static_cast<double>(qi - 1) + (f + 1.0) : static_cast<double>(qi) + f;
+}
+
+double DateTime::ToDATE() const noexcept {
+  const double fraction =
+      ((minute_ / 1440.0 + hour_ / 24.0) + second_ / 86400.0) + millisecond_ / 86400000.0;
+  return static_cast<double>(YMDToDAYS(year_, month_, day_)) + fraction;
+}
+
+// --- Calendar getters ------------------------------------------------------------
+
+bool DateTime::IsLeapYear(int year) noexcept { return Leap(year); }
+bool DateTime::IsLeapYear() const noexcept { return Leap(year_); }
+
+int DateTime::GetDaysInMonth() const noexcept { return DaysInMonth(year_, month_); }
+int DateTime::GetQuarter() const noexcept { return (month_ - 1) / 3 + 1; }
+int DateTime::GetFirstMonthOfQuater() const noexcept { return ((month_ - 1) / 3) * 3 + 1; }
+
+int DateTime::GetDayOfYear() const noexcept {
+  return YMDToDAYS(year_, month_, day_) - YMDToDAYS(year_, 1, 1) + 1;
+}
+
+int DateTime::YearOfSamePattern(int year) noexcept {
+  if (year < 0) return -1;
+  if (year >= 1971 && year <= 2037) return year;
+  // Years repeat their calendar every 400 years, so a later year has the
+  // pattern of one in 400..799.
+  const int y = year >= 2038 ? year % 400 + 400 : year;
+  static constexpr short kByJanuaryFirst[7][2] = {
+      // common, leap
+      {1978, 2012},  // Sunday
+      {1973, 1996},  // Monday
+      {1974, 1980},  // Tuesday
+      {1997, 1992},  // Wednesday
+      {1981, 1976},  // Thursday
+      {1971, 1988},  // Friday
+      {1977, 1972},  // Saturday
+  };
+  return kByJanuaryFirst[WeekdayOfDay(DaysFromCivil(y, 1, 1) - kDay0FromUnixEpoch)][Leap(y) ? 1 : 0];
+}
+
+// --- Weeks ---------------------------------------------------------------------
+
+int DateTime::WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept {
+  const long long k = static_cast<long long>(day) - dayOfWeek - 1;
+  const long long q = k / 7;
+  const long long r = k - 7 * q;
+  return static_cast<int>(q + 1 + (r > 0 ? 1 : 0));
+}
+
+void DateTime::SetWeekAndDayOfWeek() const noexcept {
+  const int wd = WeekdayOfDay(YMDToDAYS(year_, month_, day_));
+  dayOfWeek_ = static_cast<int16_t>(wd);
+  week_ = static_cast<int16_t>(WeekFromDayAndDayOfWeek(day_, wd));
+}
+
+int DateTime::GetWeek() const noexcept {
+  if (week_ == -1) SetWeekAndDayOfWeek();
+  return week_;
+}
+
+int DateTime::GetDayOfWeek() const noexcept {
+  if (dayOfWeek_ == -1) SetWeekAndDayOfWeek();
+  return dayOfWeek_;
+}
+
+// --- Putters -------------------------------------------------------------------
+
+bool DateTime::PutYear(int year) noexcept {
+  if (year < 0) return false;
+  year_ = static_cast<uint16_t>(year);
+  AdjustDay();
+  week_ = dayOfWeek_ = -1;
+  return true;
+}
+
+bool DateTime::PutMonth(int month) noexcept {
+  if (month < 1 || month > 12) return false;
+  month_ = static_cast<int16_t>(month);
+  AdjustDay();
+  week_ = dayOfWeek_ = -1;
+  return true;
+}
+
+bool DateTime::PutDay(int day) noexcept {
+  if (day == 0 || day < -31 || day > 31) return false;
+  if (day < 0) {
+    day = GetDaysInMonth() + 1 + day;
+    if (day < 1) day = 1;
+  }
+  day_ = static_cast<int16_t>(day);
+  AdjustDay();
+  week_ = dayOfWeek_ = -1;
+  return true;
+}
+
+bool DateTime::PutHour(int hour) noexcept {
+  if (hour < 0 || hour > 23) return false;
+  hour_ = static_cast<int16_t>(hour);
+  return true;
+}
+
+bool DateTime::PutMinute(int minute) noexcept {
+  if (minute < 0 || minute > 59) return false;
+  minute_ = static_cast<int16_t>(minute);
+  return true;
+}
+
+bool DateTime::PutSecond(int second) noexcept {
+  if (second < 0 || second > 59) return false;
+  second_ = static_cast<int16_t>(second);
+  return true;
+}
+
+bool DateTime::PutMillisecond(int millisecond) noexcept {
+  if (millisecond < 0 || millisecond > 999) return false;
+  millisecond_ = static_cast<int16_t>(millisecond);
+  return true;
+}
+
+bool DateTime::PutWeek(int week) noexcept {
+  if (week < 1 || week > 6) return false;
+  const int current = GetWeek();
+  week_ = dayOfWeek_ = -1;
+  const DateTime moved = *this + TimeSpan((week - current) * TimeSpan::kWeek);
+  if (moved.month_ != month_) return false;
+  *this = moved;
+  return true;
+}
+
+bool DateTime::PutDayOfWeek(int dayOfWeek, bool allowOtherMonth) noexcept {
+  if (dayOfWeek < 0 || dayOfWeek > 6) return false;
+  const int current = GetDayOfWeek();
+  const DateTime moved = *this + TimeSpan((dayOfWeek - current) * TimeSpan::kDay);
+  if (!allowOtherMonth && moved.month_ != month_) return false;
+  *this = moved;
+  return true;
+}
+
+bool DateTime::PutWeekAndDayOfWeek(int n, int dayOfWeek) noexcept {
+  // Outside n != 0 and a weekday 0..6 the move has no meaning; it is refused
+  // rather than leaving a day below 1.
+  if (n == 0 || dayOfWeek < 0 || dayOfWeek > 6) return false;
+  const int d = day_;
+  const int c = GetDayOfWeek();
+  const int first = (c - (d - 1) % 7 + 7) % 7;  // weekday of the 1st
+  const bool before = dayOfWeek < first;
+  const int dim = GetDaysInMonth();
+
+  long long w = n;
+  if (n < 0) {
+    const int count = ((before ? first - dayOfWeek - 8 : first - dayOfWeek - 1) + dim) / 7 + 1;
+    w = static_cast<long long>(n) + count;
+    if (w < 1) return false;
+  }
+  if (before) ++w;
+
+  const long long newDay = d + 7 * (w - GetWeek()) + (dayOfWeek - c);
+  if (newDay > dim || newDay < 1) return false;
+  week_ = static_cast<int16_t>(w);
+  dayOfWeek_ = static_cast<int16_t>(dayOfWeek);
+  day_ = static_cast<int16_t>(newDay);
+  return true;
+}
+
+// --- Ordering --------------------------------------------------------------------
+
+int DateTime::DateTimeOrder(DateTime const& a, DateTime const& b) noexcept {
+  if (a.year_ != b.year_) return a.year_ > b.year_ ? 1 : -1;
+  const int16_t DateTime::*const fields[] = {&DateTime::month_,  &DateTime::day_,    &DateTime::hour_,
+                                              &DateTime::minute_, &DateTime::second_, &DateTime::millisecond_};
+  for (auto field : fields) {
+    if (a.*field != b.*field) return a.*field > b.*field ? 1 : -1;
+  }
+  return 0;
+}
+
+bool DateTime::operator==(DateTime const& o) const noexcept {
+  return year_ == o.year_ && month_ == o.month_ && day_ == o.day_ && hour_ == o.hour_ && minute_ == o.minute_ &&
+         second_ == o.second_ && millisecond_ == o.millisecond_;
+}
+bool DateTime::operator!=(DateTime const& o) const noexcept { return !(*this == o); }
+bool DateTime::operator<(DateTime const& o) const noexcept { return DateTimeOrder(*this, o) < 0; }
+bool DateTime::operator>(DateTime const& o) const noexcept { return DateTimeOrder(o, *this) < 0; }
+bool DateTime::operator<=(DateTime const& o) const noexcept { return DateTimeOrder(o, *this) >= 0; }
+bool DateTime::operator>=(DateTime const& o) const noexcept { return DateTimeOrder(*this, o) >= 0; }
+
+}  // namespace QDataType
