@@ -92,6 +92,11 @@ class QDT_API DateTime {
   bool PutMillisecond(int millisecond) noexcept;
   bool PutWeek(int week) noexcept;
   bool PutDayOfWeek(int dayOfWeek, bool allowOtherMonth) noexcept;
+  // Moves to the n-th `dayOfWeek` of the month, same time of day. A negative
+  // n counts back from the end but is off by one: -1 selects the occurrence
+  // before the last (the last one is reached only by its positive index).
+  // false when that occurrence does not exist; n == 0 and a weekday outside
+  // 0..6 are refused as well.
   bool PutWeekAndDayOfWeek(int n, int dayOfWeek) noexcept;
 
   // --- Ordering ----------------------------------------------------------
@@ -156,11 +161,30 @@ class QDT_API DateTime {
   QBase::ReturnString ToDateString() const;  // 6/5/2024
   QBase::ReturnWString ToWString() const;
   QBase::ReturnWString ToJSONWString() const;
-  // Characters consumed, 0 on failure (value unchanged).
+  // Parses "Y-M-D", optionally followed by ' ' or 'T' and "h:m:s.ms".
+  // Each number is read as strtoul reads it with a 32-bit unsigned long
+  // (leading white space and a sign accepted, digits after the '.' taken as a
+  // whole number of milliseconds, so ".5" is 5 ms). The year must be at least
+  // 1, the month 1..12, the day 1..31 (clamped to the month; a negative day
+  // counts from the month's end), hour 0..23, minute and second 0..59,
+  // millisecond 0..999. Returns the number of characters consumed (trailing
+  // text such as a 'Z' is left alone), or 0 on failure with the value
+  // unchanged. Nothing is read past the terminator; a null text fails.
   unsigned int FromString(char const* text) noexcept;
 
+  // The saved record: 44 bytes, eleven little-endian 32-bit words: marker
+  // (-100; -101 reads as the empty value 1899-12-30 00:00:00.000), year,
+  // month, day, hour, minute, second, millisecond, week cache, weekday cache
+  // (-1 when not computed) and `mode` as given. The biases are not saved.
   static unsigned int GetSaveObjSize() noexcept { return 44; }
+  // -1 (nothing written) when size < 44 or buffer is null, else 0.
   int SaveObj(unsigned int size, void* buffer, int mode) const noexcept;
+  // Reads a record of exactly 44 bytes; any other size, or a null buffer, is
+  // refused with -1 before a byte is read. Strict loading (lenient false)
+  // refuses a wrong marker, a mode word above 1 and any out-of-range field
+  // with -1 (the value may then hold part of the record: discard or reset
+  // it); lenient loading clamps fields into range. The caches are taken from
+  // the record as saved; the biases are kept.
   int LoadObj(unsigned int size, void* buffer, bool lenient) noexcept;
 
  private:
