@@ -20,5 +20,6 @@
 #include "DataType/Collections/StringCollection.h"
 #include "DataType/Collections/ReferenceCountedObjectCollection.h"
 
+#include "DataType/CellFormat/CellFmtTypes.h"
 #include "DataType/CellFormat/CellFmtStruct.h"
 #include "DataType/CellFormat/CellFmtData.h"

@@ -1,1 +1,53 @@
+// ReferenceCountedObjectCollection: an ordered list of reference-counted
+// objects, each with a 64-bit tag.
+//
+// The model
+// ---------
+// Each entry pairs an intrusively counted object (or null) with a tag chosen
+// by the caller. The collection holds exactly one reference to each non-null
+// object it stores (an object added twice holds two) and drops them all when
+// it is destroyed; it never creates or deletes the objects themselves.
+// `GetAt` hands out a `SmartPtrI` with a reference of its own.
+//
+//   auto list = QDataType::CreateReferenceCountedObjectCollection();
+//   list->Add(object, 7);                           // +1 reference, kept
+//   QBase::SmartPtrI<QBase::ReferenceCountedObject> p = list->GetAt(0);  // +1, dropped with p
+//
+// `Add` takes its reference before the list grows and gives it back if
+// growing fails (`std::bad_alloc` or `std::length_error`), leaving the list
+// as it was. An index at or past `GetCount()` is outside what callers may
+// ask; it reads as an empty entry with tag 0 rather than outside the list.
 #pragma once
+
+#include <cstddef>
+
+#include "Base/Export.h"
+#include "Base/RefCount.h"
+#include "Base/ReturnPtr.h"
+
+namespace QDataType {
+
+class QDT_API ReferenceCountedObjectCollection {
+ public:
+  virtual ~ReferenceCountedObjectCollection();
+  virtual size_t GetCount() const = 0;
+  // Appends (`object`, `tag`); a non-null object gets one more reference.
+  virtual void Add(QBase::ReferenceCountedObject* object, unsigned long long tag) = 0;
+  // The entry's object with a reference of its own; empty for null.
+  virtual QBase::SmartPtrI<QBase::ReferenceCountedObject> GetAt(size_t index) const = 0;
+  virtual unsigned long long GetTagAt(size_t index) const = 0;
+
+ protected:
+  ReferenceCountedObjectCollection() = default;
+  ReferenceCountedObjectCollection(ReferenceCountedObjectCollection const&) = default;
+  ReferenceCountedObjectCollection& operator=(ReferenceCountedObjectCollection const&) = default;
+};
+
+using ReferenceCountedObjectCollectionPtr =
+    QBase::ReturnPtr<ReferenceCountedObjectCollection, QBase::DeleteC<ReferenceCountedObjectCollection>>;
+
+// A new, empty heap collection in an owning pointer (null when the heap has
+// no memory for it).
+QDT_API ReferenceCountedObjectCollectionPtr CreateReferenceCountedObjectCollection();
+
+}  // namespace QDataType
