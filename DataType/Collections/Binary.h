@@ -45,8 +45,11 @@
 // -------------
 // `CreateBinary(collection, contract)` joins the views of all blobs of a
 // collection into one new heap blob (see BinaryCollection.h for the memory
-// contract protocol). A literal `0` as the only argument is ambiguous between
-// the overloads; write `CreateBinary()` for an empty blob.
+// contract protocol).
+//
+// A literal `0` converts to a pointer as readily as to a size, so
+// `CreateBinary(0)` and `CreateBinary(nullptr, 0)` are ambiguous; write
+// `CreateBinary()`, `CreateBinary(size_t{0})` or pass the buffer.
 #pragma once
 
 #include <cstddef>
