@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "DataType/Collections/internal/BinaryImpl.h"
 #include "Doubles.h"
 
 #if defined(__has_feature)
@@ -21,14 +20,17 @@ extern "C" const char* __asan_default_options() { return "allocator_may_return_n
 namespace {
 
 using QDataType::Binary;
-using QDataType::BinaryImpl;
 using QDataType::CreateBinary;
 using testing_doubles::Bytes;
 using testing_doubles::Make;
 using V = std::vector<unsigned char>;
 using BinaryPtr = std::unique_ptr<Binary>;
 
-BinaryImpl const& Impl(Binary const* b) { return *static_cast<BinaryImpl const*>(b); }
+// The storage behind the view, as Rewind shows it (moves the view).
+size_t Capacity(Binary* b) {
+  b->Rewind();
+  return b->GetSize();
+}
 
 TEST(Binary, EmptyAndZeroSizeRequestsChangeNothing) {
   BinaryPtr empties[] = {BinaryPtr(CreateBinary()), BinaryPtr(CreateBinary(size_t{0})),
@@ -49,10 +51,9 @@ TEST(Binary, EmptyAndZeroSizeRequestsChangeNothing) {
 
 TEST(Binary, StorageIsReusedAndRewindShowsOldBytes) {
   BinaryPtr b(Make({1, 2, 3, 4, 5, 6, 7, 8}));
-  unsigned char* const storage = Impl(b.get()).GetStorage();
+  void* const storage = b->GetData();
   b->SetData(V{9, 9, 9}.data(), 3);
   EXPECT_EQ(b->GetData(), storage);
-  EXPECT_EQ(Impl(b.get()).GetCapacity(), 8u);
   b->Rewind();
   EXPECT_EQ(Bytes(b.get()), (V{9, 9, 9, 4, 5, 6, 7, 8}));
   b->SetSize(2);  // keeps bytes, view back at the start
@@ -63,8 +64,7 @@ TEST(Binary, StorageIsReusedAndRewindShowsOldBytes) {
   b->SetData(b->GetData(), 4);
   EXPECT_EQ(Bytes(b.get()), (V{4, 5, 6, 7}));
   b->SetData(V(20, 1).data(), 20);  // grows to exactly 20
-  EXPECT_EQ(Impl(b.get()).GetCapacity(), 20u);
-  EXPECT_TRUE(Impl(b.get()).HoldsInvariant());
+  EXPECT_EQ(Capacity(b.get()), 20u);
 }
 
 TEST(Binary, TrimsMoveOnlyTheView) {
@@ -73,11 +73,9 @@ TEST(Binary, TrimsMoveOnlyTheView) {
   EXPECT_EQ(Bytes(b.get()), (V{3, 4, 5}));
   b->TrimEnd(1);
   EXPECT_EQ(Bytes(b.get()), (V{3, 4}));
-  auto* const view = static_cast<unsigned char*>(b->GetData());
   b->TrimStart(10);
   EXPECT_EQ(b->GetSize(), 0u);
   EXPECT_EQ(b->GetData(), nullptr);
-  EXPECT_EQ(Impl(b.get()).GetViewStart(), view);  // past the end: the start stays
   b->Rewind();
   EXPECT_EQ(Bytes(b.get()), (V{1, 2, 3, 4, 5}));
   b->TrimEnd(5);
@@ -89,12 +87,12 @@ TEST(Binary, TrimsMoveOnlyTheView) {
 
 TEST(Binary, DetachHandsOverTheBlockOnlyOnTheHeap) {
   BinaryPtr b(Make({1, 2, 3, 4}));
-  void* const block = Impl(b.get()).GetStorage();
+  void* const block = b->GetData();
   b->TrimStart(2);
   void* detached = b->Detach();
   EXPECT_EQ(detached, block);  // the block's start, not the view's
   EXPECT_EQ(b->GetSize(), 0u);
-  EXPECT_EQ(Impl(b.get()).GetCapacity(), 0u);
+  EXPECT_EQ(Capacity(b.get()), 0u);
   std::free(detached);
   b->SetData(V{7}.data(), 1);  // usable again
   EXPECT_EQ(Bytes(b.get()), V{7});
@@ -106,15 +104,16 @@ TEST(Binary, DetachHandsOverTheBlockOnlyOnTheHeap) {
 }
 
 TEST(Binary, ArenaSuppliesObjectAndStorageOrLeavesTheBlobEmpty) {
-  size_t const object = sizeof(BinaryImpl);
+  QBase::Arena probe;
+  CreateBinary(&probe);
+  size_t const object = probe.GetUsedSize();
   QBase::Arena arena(object + 6);
   Binary* a = Make({1, 2, 3}, &arena);
   EXPECT_EQ(arena.GetUsedSize(), object + 3);
   a->SetData(V{4, 5, 6, 7, 8}.data(), 5);  // needs a new block: refused
   EXPECT_EQ(a->GetSize(), 0u);
   EXPECT_EQ(a->GetData(), nullptr);
-  EXPECT_EQ(Impl(a).GetCapacity(), 0u);
-  EXPECT_TRUE(Impl(a).HoldsInvariant());
+  EXPECT_EQ(Capacity(a), 0u);
   a->SetSize(3);
   EXPECT_EQ(a->GetSize(), 3u);
   EXPECT_EQ(arena.GetUsedSize(), object + 6);
@@ -131,7 +130,7 @@ TEST(Binary, ImpossibleSizesThrowAndLeaveTheBlobAsItWas) {
   EXPECT_THROW(b->SetSize(size_t{1} << 62), std::bad_alloc);  // fits no address space
   EXPECT_THROW(b->SetData(nullptr, SIZE_MAX), std::length_error);
   EXPECT_EQ(Bytes(b.get()), (V{1, 2}));
-  EXPECT_TRUE(Impl(b.get()).HoldsInvariant());
+  EXPECT_EQ(Capacity(b.get()), 2u);
 }
 
 TEST(Binary, OrderIsUnsignedLexicographic) {
