@@ -36,14 +36,10 @@ void CopyName(char (&to)[32], char const* from) noexcept {
 }  // namespace
 
 bool LocalTimeAt(long long t, struct tm& out) noexcept {
-  std::memset(&out, 0, sizeof out);
-  if (t < -kLimit || t > kLimit) return false;
   time_t const tt = static_cast<time_t>(t);
-  if (localtime_r(&tt, &out) == nullptr) {
-    std::memset(&out, 0, sizeof out);
-    return false;
-  }
-  return true;
+  if (t >= -kLimit && t <= kLimit && localtime_r(&tt, &out) != nullptr) return true;
+  std::memset(&out, 0, sizeof out);
+  return false;
 }
 
 int OffsetAt(long long t) noexcept {

@@ -33,9 +33,12 @@ long long WallSeconds(int year, int month, int day, int hour, int minute, int se
   return days * kSecondsPerDay + hour * 3600 + minute * 60 + second;
 }
 
-// The reading `seconds` after 1970-01-01 00:00:00 as fields, with `yearShift`
-// added to the year; biases 0.
-DateTime FromWallSeconds(long long seconds, int yearShift, int millisecond) noexcept {
+// The fields of the reading `seconds` after 1970-01-01 00:00:00.
+struct Wall {
+  int year, month, day, hour, minute, second;
+};
+
+Wall WallFromSeconds(long long seconds) noexcept {
   long long days = seconds / kSecondsPerDay;
   long long sod = seconds - days * kSecondsPerDay;
   if (sod < 0) sod += kSecondsPerDay, --days;
@@ -43,7 +46,7 @@ DateTime FromWallSeconds(long long seconds, int yearShift, int millisecond) noex
   short m, d;
   DateTime::DAYSToYMD(static_cast<int>(days + kUnixEpochDay), y, m, d);
   int const s = static_cast<int>(sod);
-  return DateTime(y + yearShift, m, d, s / 3600, s / 60 % 60, s % 60, millisecond, 0, 0);
+  return Wall{y, m, d, s / 3600, s / 60 % 60, s % 60};
 }
 
 }  // namespace
@@ -142,22 +145,43 @@ DateTime DateTime::NowUTC() noexcept {
 
 // --- Zone conversion ----------------------------------------------------------
 
+// Both conversions fill the result's fields directly: every field comes out
+// of a broken-down time or a day number and is in range already (a leap
+// second excepted, which is held at :59). The year keeps its low 16 bits, as
+// the field constructor would.
 DateTime DateTime::ToLocalTime() const noexcept {
   int const pattern = YearOfSamePattern(year_);
   long long const utc = WallSeconds(pattern, month_, day_, hour_, minute_, second_);
   struct tm tm;
-  if (!Platform::LocalTimeAt(utc, tm)) {
-    return DateTime(year_, month_, day_, hour_, minute_, second_, millisecond_, 0, 0);
+  DateTime r;
+  r.millisecond_ = millisecond_;
+  if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen for a 1971..2037 reading; keep the fields
+    r.year_ = year_, r.month_ = month_, r.day_ = day_;
+    r.hour_ = hour_, r.minute_ = minute_, r.second_ = second_;
+    return r;
   }
-  return DateTime(year_ + (tm.tm_year + 1900 - pattern), tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                  tm.tm_sec, millisecond_, 0, 0);
+  r.year_ = static_cast<uint16_t>(year_ + (tm.tm_year + 1900 - pattern));
+  r.month_ = static_cast<int16_t>(tm.tm_mon + 1);
+  r.day_ = static_cast<int16_t>(tm.tm_mday);
+  r.hour_ = static_cast<int16_t>(tm.tm_hour);
+  r.minute_ = static_cast<int16_t>(tm.tm_min);
+  r.second_ = static_cast<int16_t>(tm.tm_sec < 60 ? tm.tm_sec : 59);
+  return r;
 }
 
 DateTime DateTime::ToUTCTime() const noexcept {
   int const pattern = YearOfSamePattern(year_);
   long long const local = WallSeconds(pattern, month_, day_, hour_, minute_, second_);
-  Platform::LocalResolution const r = Platform::ResolveLocal(local);
-  return FromWallSeconds(r.instant, year_ - pattern, millisecond_);
+  Wall const w = WallFromSeconds(Platform::ResolveLocal(local).instant);
+  DateTime r;
+  r.year_ = static_cast<uint16_t>(year_ + (w.year - pattern));
+  r.month_ = static_cast<int16_t>(w.month);
+  r.day_ = static_cast<int16_t>(w.day);
+  r.hour_ = static_cast<int16_t>(w.hour);
+  r.minute_ = static_cast<int16_t>(w.minute);
+  r.second_ = static_cast<int16_t>(w.second);
+  r.millisecond_ = millisecond_;
+  return r;
 }
 
 int DateTime::mktime(struct tm& t) const noexcept {
