@@ -5,5 +5,6 @@
 
 int main() {
   CalendarTour();
+  CollectionsTour();
   return 0;
 }
