@@ -1,12 +1,13 @@
 // DateTime: fields, day numbering, the double form, putters, weeks, ordering.
 //
-// Day numbers are computed with the civil-date algorithms (days from a
-// March-based year inside 400-year eras), shifted so that 1899-12-30 is day
-// 0. They are exact for every year the 16-bit field can hold and never branch
-// on the month tables. Weekday and day of year come from the day number too.
+// Day numbers come from civil-date arithmetic on a March-based year (no month
+// tables, no loops), shifted so that 1899-12-30 is day 0. It is exact for
+// every year the 16-bit field can hold. Weekday, week of the month and day of
+// the year are computed from the day number too.
 #include "DataType/Calendar/DateTime.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace QDataType {
 
@@ -14,46 +15,56 @@ namespace {
 
 constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-// Day 0 (1899-12-30) counted from 1970-01-01.
-constexpr long long kDay0FromUnixEpoch = -25569;
-// 0000-03-01 counted from 1970-01-01: the civil algorithms' era origin.
-constexpr long long kEraOrigin = -719468;
+// Day numbers are computed in a calendar whose years start on March 1, so
+// that the leap day ends the year and every month length follows a linear
+// rule. Counting starts at -0400-03-01, one 400-year era before year 0, so
+// that the whole calendar (years 0 to 65535) is non-negative and everything
+// stays in unsigned 32 bits. kShift is day 0 (1899-12-30) counted from there.
+constexpr unsigned kShift = 839996;
 constexpr long long kMsPerDay = 86400000;
 
-// Days from 1970-01-01 to y-m-d (any m in 1..12, any d added as it is).
-constexpr long long DaysFromCivil(long long y, unsigned m, long long d) noexcept {
-  y -= m <= 2;
-  const long long era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);                // [0, 399]
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5;             // [0, 365], day 1 excluded
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;               // [0, 146096]
-  return era * 146097 + static_cast<long long>(doe) + kEraOrigin + (d - 1);
+// Day number of y-m-d for a year 0..65535 and a month 1..12; d is added as it
+// is. January and February count as months 13 and 14 of the year before, so
+// the leap day ends the year and month lengths follow (979 m - 2919) / 32.
+constexpr int DaysFromCivil(uint32_t y, uint32_t m, int d) noexcept {
+  const bool janFeb = m <= 2;
+  const uint32_t year = y + 400 - (janFeb ? 1 : 0);  // from -0400, so never negative
+  const uint32_t month = janFeb ? m + 12 : m;
+  const uint32_t century = year / 100;
+  const uint32_t daysBeforeYear = 1461 * year / 4 - century + century / 4;
+  const uint32_t daysBeforeMonth = (979 * month - 2919) / 32;
+  return static_cast<int>(daysBeforeYear + daysBeforeMonth) - static_cast<int>(kShift) + (d - 1);
 }
 
 struct Civil {
-  long long year;
+  unsigned year;
   unsigned month;
   unsigned day;
 };
 
-// Inverse of DaysFromCivil for day 1.
-constexpr Civil CivilFromDays(long long z) noexcept {
-  z -= kEraOrigin;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);                // [0, 146096]
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);                // [0, 365]
-  const unsigned mp = (5 * doy + 2) / 153;                                     // [0, 11], March = 0
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;                             // [1, 31]
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;                                // [1, 12]
-  return {static_cast<long long>(yoe) + era * 400 + (m <= 2), m, d};
+// Inverse of DaysFromCivil for day numbers -693959 (0000-01-01) to
+// 23242572 (65535-12-31). The divisions by the century and year lengths are
+// done as multiplications (four-year and five-month cycles scaled into the
+// high and low halves of a 64-bit product), which is exact on this range.
+// Outside it the count wraps: the result is some date, never undefined
+// behaviour.
+constexpr Civil CivilFromDays(int days) noexcept {
+  const uint32_t n = static_cast<uint32_t>(days) + kShift;  // days since -0400-03-01
+  const uint32_t n1 = 4 * n + 3;
+  const uint32_t century = n1 / 146097;
+  const uint32_t n2 = (n1 % 146097) | 3;  // 4 * day of the century + 3
+  const uint64_t p2 = uint64_t{2939745} * n2;
+  const uint32_t yearOfCentury = static_cast<uint32_t>(p2 >> 32);
+  const uint32_t dayOfYear = static_cast<uint32_t>(p2) / 2939745 / 4;  // from March 1
+  const uint32_t n3 = 2141 * dayOfYear + 197913;
+  const uint32_t m = n3 >> 16;  // 3..14, March-based
+  const uint32_t d = (n3 & 0xFFFF) / 2141 + 1;
+  const bool janFeb = dayOfYear >= 306;
+  return {100 * century + yearOfCentury + (janFeb ? 1 : 0) - 400, janFeb ? m - 12 : m, d};
 }
 
 // 0 = Sunday .. 6 = Saturday; day 0 was a Saturday.
-constexpr int WeekdayOfDay(long long days) noexcept {
-  const long long r = (days + 6) % 7;
-  return static_cast<int>(r < 0 ? r + 7 : r);
-}
+constexpr int WeekdayOfDay(int days) noexcept { return (days % 7 + 13) % 7; }
 
 constexpr bool Leap(long long y) noexcept { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -64,9 +75,12 @@ constexpr int DaysInMonth(long long year, int month) noexcept {
   return (month == 2 && Leap(year)) ? 29 : kDaysInMonth[month - 1];
 }
 
-static_assert(DaysFromCivil(1899, 12, 30) - kDay0FromUnixEpoch == 0, "day 0");
-static_assert(DaysFromCivil(0, 1, 1) - kDay0FromUnixEpoch == -693959, "0000-01-01");
-static_assert(DaysFromCivil(65535, 12, 31) - kDay0FromUnixEpoch == 23242572, "65535-12-31");
+static_assert(DaysFromCivil(1899, 12, 30) == 0, "day 0");
+static_assert(DaysFromCivil(1970, 1, 1) == 25569, "1970-01-01");
+static_assert(DaysFromCivil(0, 1, 1) == -693959, "0000-01-01");
+static_assert(DaysFromCivil(65535, 12, 31) == 23242572, "65535-12-31");
+static_assert(CivilFromDays(-693959).year == 0 && CivilFromDays(-693959).month == 1, "0000-01-01");
+static_assert(CivilFromDays(23242572).year == 65535 && CivilFromDays(23242572).day == 31, "65535-12-31");
 static_assert(WeekdayOfDay(0) == 6, "1899-12-30 was a Saturday");
 
 }  // namespace
@@ -96,7 +110,7 @@ DateTime::DateTime(double x) noexcept
   if (x == 0.0 || std::isnan(x)) return;
 
   double f;
-  long long days;
+  int days;
   if (x > 23242571.0) {
     days = 23242571;  // 65535-12-30
     f = x - std::floor(x);
@@ -105,12 +119,12 @@ DateTime::DateTime(double x) noexcept
     f = std::ceil(x) - x;
   } else {
     const double fl = std::floor(x);
-    days = static_cast<long long>(fl);
+    days = static_cast<int>(fl);
     f = x - fl;
   }
   if (!(f >= 0.0)) f = 0.0;  // only an infinite x gets here (inf - inf)
 
-  const Civil c = CivilFromDays(days + kDay0FromUnixEpoch);
+  const Civil c = CivilFromDays(days);
   year_ = static_cast<uint16_t>(c.year);
   month_ = static_cast<int16_t>(c.month);
   day_ = static_cast<int16_t>(c.day);
@@ -198,11 +212,11 @@ void DateTime::AdjustDay() noexcept {
 
 int DateTime::YMDToDAYS(unsigned short year, short month, short day) noexcept {
   if (month < 1 || month > 12) return 0;
-  return static_cast<int>(DaysFromCivil(year, static_cast<unsigned>(month), day) - kDay0FromUnixEpoch);
+  return DaysFromCivil(year, static_cast<unsigned>(month), day);
 }
 
 void DateTime::DAYSToYMD(int days, unsigned short& year, short& month, short& day) noexcept {
-  const Civil c = CivilFromDays(static_cast<long long>(days) + kDay0FromUnixEpoch);
+  const Civil c = CivilFromDays(days);
   year = static_cast<unsigned short>(c.year);
   month = static_cast<short>(c.month);
   day = static_cast<short>(c.day);
@@ -260,7 +274,7 @@ int DateTime::YearOfSamePattern(int year) noexcept {
       {1971, 1988},  // Friday
       {1977, 1972},  // Saturday
   };
-  return kByJanuaryFirst[WeekdayOfDay(DaysFromCivil(y, 1, 1) - kDay0FromUnixEpoch)][Leap(y) ? 1 : 0];
+  return kByJanuaryFirst[WeekdayOfDay(DaysFromCivil(static_cast<unsigned>(y), 1, 1))][Leap(y) ? 1 : 0];
 }
 
 // --- Weeks ---------------------------------------------------------------------
