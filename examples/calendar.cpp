@@ -46,7 +46,7 @@ void CalendarTour() {
   Line("+ 1 day 25 hours", d + TimeSpan(1, 25, 0, 0, 0));
   Line("- 90 minutes", d - TimeSpan(0, 0, 90, 0, 0));
   const TimeSpan gap = DateTime(2024, 12, 25) - d;
-  std::printf("  %-34s %d days, %d hours\n", "until Christmas", gap.GetTotalDays(), gap.GetTotalHours());
+  std::printf("  %-34s %d days (%d hours)\n", "until Christmas", gap.GetTotalDays(), gap.GetTotalHours());
   Line("rounded to the second", DateTime(2024, 2, 28, 23, 59, 59, 500).RoundToSeconds());
 
   // Business time skips Saturdays and Sundays.
