@@ -1,0 +1,312 @@
+// Differential tests against GMP: operands are random decimal texts; the
+// expected results are computed with mpz integers scaled by powers of ten
+// and printed independently, then compared with BigDecimal's texts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "DataType/Decimal/BigDecimal.h"
+
+#ifdef QDT_HAVE_GMP
+#include <gmp.h>
+
+namespace {
+
+using QDataType::BigDecimal;
+using Ptr = BigDecimal::Ptr;
+
+class Z {
+ public:
+  Z() { mpz_init(v_); }
+  explicit Z(std::string const& digits) { mpz_init_set_str(v_, digits.c_str(), 10); }
+  Z(Z const& o) { mpz_init_set(v_, o.v_); }
+  Z& operator=(Z const& o) {
+    mpz_set(v_, o.v_);
+    return *this;
+  }
+  ~Z() { mpz_clear(v_); }
+  mpz_ptr get() { return v_; }
+  mpz_srcptr get() const { return v_; }
+
+ private:
+  mpz_t v_;
+};
+
+// value * 10^k
+Z Scaled(Z const& value, long k) {
+  Z p, r;
+  mpz_ui_pow_ui(p.get(), 10, static_cast<unsigned long>(k));
+  mpz_mul(r.get(), value.get(), p.get());
+  return r;
+}
+
+// An exact decimal: value * 10^-scale.
+struct Expected {
+  Z value;
+  long scale = 0;
+};
+
+// Plain decimal text of value * 10^-scale, printed from the integer.
+std::string Format(Expected const& e) {
+  if (mpz_sgn(e.value.get()) == 0) return "0";
+  Z magnitude;
+  mpz_abs(magnitude.get(), e.value.get());
+  char* raw = mpz_get_str(nullptr, 10, magnitude.get());
+  std::string digits(raw);
+  void (*freeFunction)(void*, size_t);
+  mp_get_memory_functions(nullptr, nullptr, &freeFunction);
+  freeFunction(raw, digits.size() + 1);
+  if (static_cast<long>(digits.size()) <= e.scale) {
+    digits.insert(0, static_cast<size_t>(e.scale) - digits.size() + 1, '0');
+  }
+  std::string text = mpz_sgn(e.value.get()) < 0 ? "-" : "";
+  size_t const integer = digits.size() - static_cast<size_t>(e.scale);
+  text += digits.substr(0, integer);
+  if (e.scale > 0) text += "." + digits.substr(integer);
+  return text;
+}
+
+long DigitCount(Z const& v) {
+  if (mpz_sgn(v.get()) == 0) return 0;
+  Z m;
+  mpz_abs(m.get(), v.get());
+  char* raw = mpz_get_str(nullptr, 10, m.get());
+  long const n = static_cast<long>(std::strlen(raw));
+  void (*freeFunction)(void*, size_t);
+  mp_get_memory_functions(nullptr, nullptr, &freeFunction);
+  freeFunction(raw, static_cast<size_t>(n) + 1);
+  return n;
+}
+
+struct Operand {
+  std::string text;
+  Expected exact;
+};
+
+// Random decimal text with its exact value. Shapes: integers, fractions,
+// values below one with zeros after the point, exponents, zeros.
+Operand RandomOperand(std::mt19937_64& rng, int maxDigits) {
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto digitString = [&](int n, bool nonZeroFirst) {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+      int d = pick(0, 9);
+      // Runs of nines and zeros exercise carries and borrows across limbs.
+      if (pick(0, 3) == 0) d = pick(0, 1) ? 9 : 0;
+      if (i == 0 && nonZeroFirst && d == 0) d = pick(1, 9);
+      s.push_back(static_cast<char>('0' + d));
+    }
+    return s;
+  };
+  Operand op;
+  bool const negative = pick(0, 1) == 1;
+  if (pick(0, 40) == 0) {
+    char const* const zeros[] = {"0", "0.000", "-0", ".0", "0e7"};
+    op.text = zeros[pick(0, 4)];
+    op.exact.value = Z("0");
+    op.exact.scale = 0;
+    return op;
+  }
+  int const total = pick(1, maxDigits);
+  int const shape = pick(0, 3);
+  std::string intPart, fracPart;
+  if (shape == 0) {
+    intPart = digitString(total, true);
+  } else if (shape == 1 || total == 1) {
+    int const f = pick(0, total - 1);
+    intPart = digitString(total - f, true);
+    fracPart = digitString(f, false);
+  } else {
+    // 0.000ddd
+    int const zeros = pick(0, std::min(total - 1, 60));
+    fracPart = std::string(static_cast<size_t>(zeros), '0') + digitString(total - zeros, true);
+  }
+  std::string mantissa = intPart.empty() ? "0" : intPart;
+  long scale = static_cast<long>(fracPart.size());
+  std::string allDigits = mantissa + fracPart;
+  op.text = (negative ? "-" : pick(0, 5) == 0 ? "+" : "") + mantissa;
+  if (!fracPart.empty()) op.text += "." + fracPart;
+  // An exponent; positive ones only where the integer part is not zero, so
+  // that no digit-text zeros end up in front of the integer digits.
+  if (pick(0, 4) == 0) {
+    int exponent = pick(-30, 30);
+    if (intPart.empty() && exponent > 0) exponent = -exponent;
+    op.text += (pick(0, 1) ? "e" : "E") + std::to_string(exponent);
+    scale -= exponent;
+  }
+  Z value(allDigits);
+  if (scale < 0) {
+    value = Scaled(value, -scale);
+    scale = 0;
+  }
+  if (negative) mpz_neg(value.get(), value.get());
+  if (mpz_sgn(value.get()) == 0) scale = 0;  // every text of zeros has scale 0
+  op.exact.value = value;
+  op.exact.scale = scale;
+  return op;
+}
+
+Expected Add(Expected const& a, Expected const& b, bool subtract) {
+  Expected r;
+  r.scale = std::max(a.scale, b.scale);
+  Z x = Scaled(a.value, r.scale - a.scale);
+  Z y = Scaled(b.value, r.scale - b.scale);
+  if (subtract) {
+    mpz_sub(r.value.get(), x.get(), y.get());
+  } else {
+    mpz_add(r.value.get(), x.get(), y.get());
+  }
+  return r;
+}
+
+Expected Multiply(Expected const& a, Expected const& b) {
+  Expected r;
+  r.scale = a.scale + b.scale;
+  mpz_mul(r.value.get(), a.value.get(), b.value.get());
+  return r;
+}
+
+// (a / b) at the given scale, truncated toward zero:
+// floor-toward-zero of A 10^(scale + sb) / (B 10^sa).
+Expected Divide(Expected const& a, Expected const& b, long scale) {
+  Expected r;
+  r.scale = scale;
+  Z n = Scaled(a.value, scale + b.scale);
+  Z d = Scaled(b.value, a.scale);
+  mpz_tdiv_q(r.value.get(), n.get(), d.get());
+  return r;
+}
+
+int Compare(Expected const& a, Expected const& b) {
+  long const s = std::max(a.scale, b.scale);
+  Z x = Scaled(a.value, s - a.scale);
+  Z y = Scaled(b.value, s - b.scale);
+  int const c = mpz_cmp(x.get(), y.get());
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// Checks one result against the oracle: text, scale, sign and, for a
+// computed result, the precision (its digit count).
+void Check(Ptr const& got, Expected const& want, bool checkPrecision, char const* what) {
+  SCOPED_TRACE(what);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(std::string(got->ToString().GetString()), Format(want));
+  EXPECT_EQ(got->Scale(), want.scale);
+  EXPECT_EQ(got->Signum(), mpz_sgn(want.value.get()));
+  if (checkPrecision) {
+    EXPECT_EQ(got->Precision(), DigitCount(want.value));
+  }
+}
+
+void RunPairs(std::mt19937_64& rng, int pairs, int maxDigits) {
+  QBase::Arena arena;
+  for (int i = 0; i < pairs; ++i) {
+    Operand const x = RandomOperand(rng, maxDigits);
+    Operand const y = RandomOperand(rng, maxDigits);
+    SCOPED_TRACE("a = " + x.text + ", b = " + y.text);
+    // Operands in an arena keep no leading zeros, so every text is plain.
+    QBase::Buffer* const buffer = (i & 1) != 0 ? &arena : nullptr;
+    BigDecimal a(x.text.c_str(), &arena);
+    BigDecimal b(y.text.c_str(), buffer);
+    ASSERT_FALSE(a.IsInvalid());
+    ASSERT_FALSE(b.IsInvalid());
+    ASSERT_EQ(std::string(a.ToString().GetString()), Format(x.exact));
+    ASSERT_EQ(a.Scale(), x.exact.scale);
+    bool const computed = a.Signum() != 0 && b.Signum() != 0;
+
+    Check(a + b, Add(x.exact, y.exact, false), computed, "a + b");
+    Check(a - b, Add(x.exact, y.exact, true), computed, "a - b");
+    Check(a * b, Multiply(x.exact, y.exact), true, "a * b");
+    EXPECT_EQ(a.CompareTo(b), Compare(x.exact, y.exact));
+    EXPECT_EQ(b.CompareTo(a), Compare(y.exact, x.exact));
+    if (b.Signum() != 0) {
+      Check(a / b, Divide(x.exact, y.exact, x.exact.scale), true, "a / b");
+      int const scale = std::uniform_int_distribution<int>(0, 60)(rng);
+      Check(a.Divide(b, scale), Divide(x.exact, y.exact, scale), true, "a.Divide(b, scale)");
+    }
+    if (a.Signum() != 0) {
+      Check(b.Divide(a, 3), Divide(y.exact, x.exact, 3), true, "b.Divide(a, 3)");
+    }
+  }
+}
+
+TEST(BigDecimalVersusGmp, RandomPairsUpTo600Digits) {
+  std::mt19937_64 rng(20240611);
+  RunPairs(rng, 4000, 600);
+}
+
+TEST(BigDecimalVersusGmp, ShortOperands) {
+  // 1 to 40 digits: the sizes where single limbs and their carries matter.
+  std::mt19937_64 rng(7);
+  RunPairs(rng, 6000, 40);
+}
+
+// Operands built from whole limbs of extreme digits (all nines, all zeros,
+// a single one, a half) at scales that keep the limbs aligned: the rare
+// branches of long division (the estimate correction and the add-back) and
+// the carries of Karatsuba's middle term.
+TEST(BigDecimalVersusGmp, LimbPatternsAndLargeSizes) {
+  std::mt19937_64 rng(1234567);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto block = [&]() -> std::string {
+    switch (pick(0, 5)) {
+      case 0:
+        return std::string(19, '9');
+      case 1:
+        return std::string(19, '0');
+      case 2:
+        return std::string(18, '0') + "1";
+      case 3:
+        return "5" + std::string(18, '0');
+      case 4:
+        return "4999999999999999999";
+      default: {
+        std::string s;
+        for (int i = 0; i < 19; ++i) s.push_back(static_cast<char>('0' + pick(0, 9)));
+        return s;
+      }
+    }
+  };
+  auto number = [&](int limbs) {
+    std::string s = std::to_string(pick(1, 9));
+    for (int i = 1; i < limbs; ++i) s += block();
+    return s;
+  };
+  int const sizes[][2] = {{2, 1},    {3, 2},     {5, 3},     {8, 4},   {40, 20}, {60, 41},
+                          {90, 45},  {120, 80},  {200, 100}, {300, 7}, {81, 80}, {160, 159},
+                          {530, 265}, {1100, 540}};
+  for (auto const& size : sizes) {
+    for (int round = 0; round < 12; ++round) {
+      std::string const u = number(size[0]);
+      std::string const v = number(size[1]);
+      long const su = 19L * pick(0, 2);
+      long const sv = pick(0, 1) ? 19L * pick(0, 2) : pick(0, 40);
+      std::string const tu = u + "e-" + std::to_string(su);
+      std::string const tv = v + "e-" + std::to_string(sv);
+      SCOPED_TRACE(tu.substr(0, 40) + " / " + tv.substr(0, 40));
+      Expected eu{Z(u), su}, ev{Z(v), sv};
+      BigDecimal a(tu.c_str(), nullptr), b(tv.c_str(), nullptr);
+      ASSERT_FALSE(a.IsInvalid());
+      ASSERT_FALSE(b.IsInvalid());
+      long const scale = pick(0, 1) ? su : su + 19 * pick(0, 3);
+      Check(a.Divide(b, static_cast<int>(scale)), Divide(eu, ev, scale), true, "divide");
+      Check(a * b, Multiply(eu, ev), true, "multiply");
+      Check(a - b, Add(eu, ev, true), true, "subtract");
+      // Dividing the product by one factor gives the other back exactly.
+      Ptr product = a * b;
+      Ptr back = product->Divide(b, static_cast<int>(su));
+      EXPECT_EQ(back->CompareTo(a), 0);
+    }
+  }
+}
+
+}  // namespace
+
+#else
+
+TEST(BigDecimalVersusGmp, RequiresGmp) { GTEST_SKIP() << "GMP not found"; }
+
+#endif
