@@ -57,8 +57,7 @@ void CollectionsTour() {
   PrintingContract contract;
   QBase::SmartPtrI<QBase::MemoryContract> governed(&contract);
   QDataType::BinaryCollection* packed = QDataType::CombineBinaryCollectionGoverned(source, 10, governed);
-  std::printf("  packed %u blobs (%zu bytes) into %u:", source->GetCount(), source->GetTotalSize(),
-              packed->GetCount());
+  std::printf("  packed %u blobs (%zu bytes) into %u:", source->GetCount(), source->GetTotalSize(), packed->GetCount());
   for (unsigned i = 0; i < packed->GetCount(); ++i) std::printf(" %zu", packed->GetAt(i)->GetSize());
   std::printf("\n");
 

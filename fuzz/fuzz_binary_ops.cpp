@@ -86,8 +86,8 @@ class Driver {
       auto const* view = static_cast<unsigned char const*>(blob_->GetData());
       source = view + skip;
       bytes.assign(view + skip, view + skip + n);  // what it must copy
-    } else {  // zeros
-      bytes.assign(Size(), 0);
+    } else {
+      bytes.assign(Size(), 0);  // zeros
     }
     size_t const n = bytes.size();
     std::vector<int> const expected(bytes.begin(), bytes.end());

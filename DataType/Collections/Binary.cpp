@@ -13,9 +13,7 @@ namespace QDataType {
 
 Binary::~Binary() = default;
 
-BinaryImpl::BinaryImpl(const void* data, size_t size, QBase::Buffer* buffer) : buffer_(buffer) {
-  SetData(data, size);
-}
+BinaryImpl::BinaryImpl(const void* data, size_t size, QBase::Buffer* buffer) : buffer_(buffer) { SetData(data, size); }
 
 BinaryImpl::~BinaryImpl() { std::free(owned_); }
 

@@ -34,9 +34,7 @@ class ReferenceCountedObjectCollectionImpl final : public ReferenceCountedObject
     return QBase::SmartPtrI<QBase::ReferenceCountedObject>(entries_[index].object);
   }
 
-  unsigned long long GetTagAt(size_t index) const override {
-    return index < entries_.size() ? entries_[index].tag : 0;
-  }
+  unsigned long long GetTagAt(size_t index) const override { return index < entries_.size() ? entries_[index].tag : 0; }
 
  private:
   struct Entry {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DataType/DataType.h"
@@ -15,28 +15,23 @@ namespace {
 
 using QDataType::CellFmtData;
 using QDataType::CellFmtStruct;
-using W = QBase::WString;
+using Bytes = std::vector<unsigned char>;
 
-W Wide(char const* s) { return W(s, s + std::strlen(s)); }
+QBase::WString Wide(char const* s) { return QBase::WString(s, s + std::strlen(s)); }
 
-bool SameFields(CellFmtData const& a, CellFmtData const& b) {
-  GUID const x = a.GetFmtID(), y = b.GetFmtID();
-  double const u = a.GetValue(), v = b.GetValue();
-  return std::memcmp(&u, &v, sizeof u) == 0 && a.GetCellFmtStructPtr() == b.GetCellFmtStructPtr() &&
-         a.GetType() == b.GetType() && std::memcmp(&x, &y, sizeof x) == 0;
+// The fields as saved: bitwise, so NaNs compare as themselves.
+Bytes Saved(CellFmtData const& d) {
+  Bytes out(40);
+  EXPECT_EQ(d.SaveObj(40, out.data(), 0), 0);
+  return out;
 }
 
-TEST(CellFmtData, DefaultsEqualityAndOrder) {
-  CellFmtData const d;
-  EXPECT_EQ(d.GetType(), CellFmtDataTypeDefault);
-  EXPECT_EQ(d.GetValue(), 0.0);
-  EXPECT_EQ(d.GetCellFmtStructPtr(), nullptr);
-  GUID const zero{}, id = d.GetFmtID();
-  EXPECT_EQ(std::memcmp(&id, &zero, sizeof id), 0);
-  EXPECT_TRUE(d == CellFmtData());
-
+TEST(CellFmtData, EqualityAndOrder) {
   GUID g{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
-  CellFmtData a(1.0, CellFmtDataTypeNull, g), b = a;
+  CellFmtData const d, a(1.0, CellFmtDataTypeNull, g);
+  EXPECT_EQ(Saved(d), Saved(CellFmtData(0.0, CellFmtDataTypeDefault, GUID{})));
+  EXPECT_TRUE(d == CellFmtData() && d.GetCellFmtStructPtr() == nullptr);
+  CellFmtData b = a;
   CellFmtStruct fmt;
   b.PutCellFmtStructPtr(&fmt);
   EXPECT_TRUE(a == b);  // the pointer takes no part
@@ -47,109 +42,75 @@ TEST(CellFmtData, DefaultsEqualityAndOrder) {
   b.PutType(static_cast<EnumCellFmtDataTypes>(2));
   EXPECT_FALSE(a == b);
 
-  double const nan = std::numeric_limits<double>::quiet_NaN();
   CellFmtData const z(0.0, CellFmtDataTypeDefault, GUID{}), mz(-0.0, CellFmtDataTypeDefault, GUID{});
-  CellFmtData const n(nan, CellFmtDataTypeDefault, GUID{});
-  EXPECT_TRUE(z == mz);
-  EXPECT_FALSE(n == n);
-  EXPECT_FALSE(n < n);
-  EXPECT_FALSE(n < z);
-  EXPECT_FALSE(z < n);
+  CellFmtData const n(std::numeric_limits<double>::quiet_NaN(), CellFmtDataTypeDefault, GUID{});
   CellFmtData const two(2.0, static_cast<EnumCellFmtDataTypes>(99), g);
-  EXPECT_TRUE(a < two);  // type and GUID take no part
-  EXPECT_FALSE(two < a);
-  EXPECT_FALSE(z < mz);
+  EXPECT_TRUE(z == mz && !(z < mz) && !(mz < z));
+  EXPECT_FALSE(n == n || n < n || n < z || z < n);
+  EXPECT_TRUE(a < two && !(two < a));  // type and GUID take no part
 }
 
-TEST(CellFmtData, RecordMatchesIndependentLayout) {
+TEST(CellFmtData, RecordsMatchPythonStructLayoutAndWrongSizesChangeNothing) {
   std::ifstream in(QDT_TEST_DATA_DIR "/cellfmt_records.txt");
-  ASSERT_TRUE(in) << "missing cellfmt_records.txt";
   std::string line;
   int rows = 0;
-  while (std::getline(in, line)) {
+  for (; std::getline(in, line); ++rows) {
     std::istringstream fields(line);
     uint64_t bits, ptr;
     uint32_t type, d1, d2, d3;
     std::string d4, record;
     fields >> std::hex >> bits >> ptr >> type >> d1 >> d2 >> d3 >> d4 >> record;
-    ASSERT_EQ(record.size(), 72u);
     GUID g{d1, static_cast<uint16_t>(d2), static_cast<uint16_t>(d3), {}};
-    for (int k = 0; k < 8; ++k) g.Data4[k] = static_cast<uint8_t>(std::stoul(d4.substr(2 * k, 2), nullptr, 16));
+    for (size_t k = 0; k < 8; ++k) g.Data4[k] = static_cast<uint8_t>(std::stoul(d4.substr(2 * k, 2), nullptr, 16));
     double value;
     std::memcpy(&value, &bits, sizeof value);
     CellFmtData d(value, static_cast<EnumCellFmtDataTypes>(static_cast<int32_t>(type)), g);
     d.PutCellFmtStructPtr(reinterpret_cast<CellFmtStruct*>(static_cast<uintptr_t>(ptr)));
-
-    std::vector<unsigned char> saved(41, 0xEE);
-    ASSERT_EQ(d.SaveObj(40, saved.data(), 0), 0);
-    for (int k = 0; k < 36; ++k)
-      ASSERT_EQ(saved[k], std::stoul(record.substr(2 * k, 2), nullptr, 16)) << line << " byte " << k;
-    EXPECT_EQ(saved[40], 0xEE);  // exactly 40 bytes written
-
+    Bytes expected(40, 0);  // reserved bytes written as zeros
+    for (size_t k = 0; k < 36; ++k)
+      expected[k] = static_cast<uint8_t>(std::stoul(record.substr(2 * k, 2), nullptr, 16));
+    ASSERT_EQ(Saved(d), expected) << line;
+    expected[37] = 0x5A;  // ignored when read
     CellFmtData loaded;
-    saved[37] = 0x5A;  // reserved bytes are ignored
-    ASSERT_EQ(loaded.LoadObj(40, saved.data()), 0);
-    EXPECT_TRUE(SameFields(loaded, d)) << line;
-    ++rows;
+    ASSERT_EQ(loaded.LoadObj(40, expected.data()), 0);
+    EXPECT_TRUE(Saved(loaded) == Saved(d) && loaded.GetCellFmtStructPtr() == d.GetCellFmtStructPtr()) << line;
   }
   EXPECT_EQ(rows, 40);
-}
 
-TEST(CellFmtData, WrongSizesChangeNothing) {
   CellFmtData const d(3.5, CellFmtDataTypeNull, GUID{9, 8, 7, {6}});
-  std::vector<unsigned char> buffer(48, 0xEE);
-  EXPECT_EQ(d.SaveObj(39, buffer.data(), 0), -1);
-  EXPECT_EQ(buffer, std::vector<unsigned char>(48, 0xEE));
-  EXPECT_EQ(d.SaveObj(48, nullptr, 0), -1);
-  ASSERT_EQ(d.SaveObj(48, buffer.data(), 0), 0);
-  EXPECT_EQ(buffer[40], 0xEE);
+  Bytes buffer(48, 0xEE);
+  EXPECT_TRUE(d.SaveObj(39, buffer.data(), 0) == -1 && d.SaveObj(48, nullptr, 0) == -1 && buffer == Bytes(48, 0xEE));
+  EXPECT_TRUE(d.SaveObj(48, buffer.data(), 0) == 0 && buffer[40] == 0xEE);  // exactly 40 bytes written
   CellFmtData loaded;
-  EXPECT_EQ(loaded.LoadObj(41, buffer.data()), -1);
-  EXPECT_EQ(loaded.LoadObj(39, buffer.data()), -1);
-  EXPECT_EQ(loaded.LoadObj(40, nullptr), -1);
-  EXPECT_TRUE(SameFields(loaded, CellFmtData()));
+  EXPECT_TRUE(loaded.LoadObj(41, buffer.data()) == -1 && loaded.LoadObj(39, buffer.data()) == -1 &&
+              loaded.LoadObj(40, nullptr) == -1);
+  EXPECT_EQ(Saved(loaded), Saved(CellFmtData()));
 }
 
-TEST(CellFmtStruct, DefaultsCopiesAndEquality) {
+TEST(CellFmtStruct, DefaultsDeepCopiesAndEquality) {
   CellFmtStruct const s;
-  EXPECT_EQ(s.NumberFormat, Wide("#,##0"));
-  EXPECT_EQ(s.Text2, Wide("I"));
-  EXPECT_TRUE(s.Text3.empty() && s.Text4.empty());
-  EXPECT_EQ(s.Int1, 0);
-  EXPECT_EQ(s.Int2, 16777215);
-  EXPECT_EQ(s.Int3, 0);
-  EXPECT_EQ(s.Short1, 2);
-  EXPECT_EQ(s.Flag1, 0);
-  EXPECT_EQ(s.Short2, 0);
-  EXPECT_EQ(s.Short4, 10);
-  EXPECT_EQ(s.LocaleId, 1033);
-
+  EXPECT_EQ(std::make_tuple(s.NumberFormat, s.Text2, s.Text3, s.Text4),
+            std::make_tuple(Wide("#,##0"), Wide("I"), Wide(""), Wide("")));
+  EXPECT_EQ(std::make_tuple(s.Int1, s.Int2, s.Int3, s.Short1, s.Flag1, s.Short2, s.Short4, s.LocaleId),
+            std::make_tuple(0, 16777215, 0, int16_t{2}, uint8_t{0}, int16_t{0}, int16_t{10}, uint16_t{1033}));
   CellFmtStruct c = s;
-  EXPECT_TRUE(c == s);
   c.Short3 = 77;
-  EXPECT_TRUE(c == s);
-  CellFmtStruct copy(c);
-  EXPECT_EQ(copy.Short3, 77);  // copied, only not compared
-  for (W CellFmtStruct::*text : {&CellFmtStruct::NumberFormat, &CellFmtStruct::Text2, &CellFmtStruct::Text3,
-                                 &CellFmtStruct::Text4}) {
+  EXPECT_TRUE(c == s && CellFmtStruct(c).Short3 == 77);  // Short3 is copied, not compared
+  for (auto text :
+       {&CellFmtStruct::NumberFormat, &CellFmtStruct::Text2, &CellFmtStruct::Text3, &CellFmtStruct::Text4}) {
     CellFmtStruct t = s;
     (t.*text).push_back(0);  // only the length differs
     EXPECT_FALSE(t == s);
-    t = s;
-    EXPECT_TRUE(t == s);
   }
-  CellFmtStruct u;
-  u.LocaleId = 1031;
-  EXPECT_FALSE(u == s);
-
-  c.Text4 = Wide("a long text that does not fit in a small-string buffer");
+  c.Text4 = Wide("a text too long for the small-string buffer");
   unsigned short const* const chars = c.Text4.data();
   CellFmtStruct& self = c;
   c = self;
   EXPECT_EQ(c.Text4.data(), chars);  // self-assignment leaves the strings alone
+  CellFmtStruct copy;
   copy = c;
   c.Text4[0] = 'A';
-  EXPECT_EQ(copy.Text4[0], 'a');  // deep copy
+  EXPECT_EQ(copy.Text4[0], 'a');
 }
 
 }  // namespace
