@@ -47,7 +47,10 @@ class QDT_API DateTime {
   // Fields as given (low 16 bits of each), then clamped into range.
   DateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int millisecond = 0,
            int bias = 0, int daylightBias = 0) noexcept;
-  // Day number plus fraction of a day; clamped to 0001-01-01 .. 65535-12-30.
+  // Day number plus fraction of a day, rounded to the millisecond (a
+  // fraction that rounds to a whole day gives 23:59:59.999 of the same day).
+  // Above day 23242571 the date is 65535-12-30; below day -693959 it is
+  // 0001-01-01 with the time of day ceil(date) - date. NaN reads as 0.0.
   explicit DateTime(double date = 0.0) noexcept;
   DateTime(DateTime const& other) noexcept;
   DateTime& operator=(DateTime const& other) noexcept;
@@ -119,10 +122,15 @@ class QDT_API DateTime {
   static void DAYSToYMD(int days, unsigned short& year, short& month, short& day) noexcept;
   // Milliseconds since 1899-12-30 00:00:00.000.
   static long long ToMilliseconds(DateTime const& d) noexcept;
+  // The double form of a millisecond count (the fraction always added to the
+  // floor, so -1 ms is -1 + 0.99999998...).
   static double MillisecondsToDATE(long long ms) noexcept;
 
   // --- Arithmetic --------------------------------------------------------
 
+  // Moves rebuild the value from its millisecond count through the double
+  // form: the result has biases 0 and empty caches, and a count beyond the
+  // calendar is clamped (it saturates rather than overflowing).
   DateTime operator+(TimeSpan const& span) const noexcept;
   DateTime operator-(TimeSpan const& span) const noexcept;
   TimeSpan operator-(DateTime const& other) const noexcept;
@@ -130,6 +138,10 @@ class QDT_API DateTime {
   // counts as the following Monday at the same time of day.
   DateTime Add(TimeSpan const& span) const noexcept;
   DateTime Minus(TimeSpan const& span) const noexcept;
+  // This value minus `other` in business time: the plain difference of the
+  // weekend-shifted ends, less two days per seven whole days and two more when
+  // this value's weekday comes before other's. Ends on the same weekday less
+  // than a week apart therefore keep the weekend between them.
   TimeSpan Span(DateTime const& other) const noexcept;
   DateTime RoundToSeconds() const noexcept;  // half up
 
