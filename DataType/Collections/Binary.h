@@ -108,7 +108,7 @@ QDT_API Binary* CreateBinary(size_t size, QBase::Buffer* buffer = nullptr);
 // When `contract` is not null, `Reserve(total, 1)` is asked first (a refusal
 // throws QBase::ContractManagerAllocException and allocates nothing) and
 // `Release(total)` reported once the blob is allocated. The collection is not
-// changed; null entries count as empty blobs.
+// changed; null entries, and a null collection, count as empty.
 QDT_API Binary* CreateBinary(BinaryCollection* collection, QBase::MemoryContract* contract);
 
 }  // namespace QDataType

@@ -38,7 +38,8 @@
 // (as `QBase::ExceptionImpl<QBase::Message>`) with the text
 // "use out of bound index to access vector". Heap exhaustion throws
 // `std::bad_alloc`; a total that does not fit in `size_t` throws
-// `std::length_error`. Null entries (allowed by `Add`) count as empty blobs.
+// `std::length_error`. Null entries (allowed by `Add`) count as empty blobs,
+// and a null collection packs or concatenates as an empty one.
 #pragma once
 
 #include <cstddef>
