@@ -1,6 +1,7 @@
 #include "DataType/Decimal/BigDecimal.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -15,37 +16,42 @@
 namespace QDataType {
 
 using decimal::DecimalDigits;
-using decimal::FracLimbs;
 using decimal::kBase;
 using decimal::kLimbDigits;
 using decimal::Limb;
-using decimal::PadDigits;
 using decimal::SignificantDigits;
 
-namespace decimal {
-
-DecimalDigits* NewDigits(QBase::Buffer* buffer, std::size_t limbs) {
-  std::size_t const bytes = sizeof(DecimalDigits) + limbs * sizeof(Limb);
-  void* const block = ::operator new[](bytes, buffer);
-  if (block == nullptr) throw std::bad_alloc();
-  return ::new (block) DecimalDigits{0, 0, 0, 0, buffer};
-}
-
-void FreeDigits(DecimalDigits* digits) noexcept {
-  if (digits != nullptr && digits->buffer == nullptr) {
-    ::operator delete[](static_cast<void*>(digits), static_cast<QBase::Buffer*>(nullptr));
-  }
-}
-
-}  // namespace decimal
 
 namespace {
 
 constexpr std::int64_t kLimit = BigDecimal::kMaxDigits;
 constexpr std::int64_t kMaxScale = INT_MAX;
 
-// Header in front of a BigDecimal made with new: where its storage came from.
+// Every BigDecimal made with new is preceded by this header: where its
+// storage came from, and what in the block is still in use. An arithmetic
+// result is one block: header, the object, then its DecimalDigits and limbs.
+// The object and the digits each keep such a block alive, since swap can
+// hand the digits to another object; whichever lets go last frees the block.
+// Blocks in an arena are never freed.
+struct ObjectHeader {
+  ObjectHeader(QBase::Buffer* b, std::uint32_t l) noexcept : buffer(b), live(l) {}
+  QBase::Buffer* buffer;
+  std::atomic<std::uint32_t> live;
+};
+constexpr std::uint32_t kObjectLive = 1;
+constexpr std::uint32_t kDigitsLive = 2;
 constexpr std::size_t kObjectHeader = alignof(std::max_align_t);
+constexpr std::size_t kDigitsOffset = kObjectHeader + (sizeof(BigDecimal) + 7) / 8 * 8;
+static_assert(sizeof(ObjectHeader) <= kObjectHeader, "header fits in front of the object");
+
+ObjectHeader* HeaderOf(void* object) noexcept {
+  return reinterpret_cast<ObjectHeader*>(static_cast<char*>(object) - kObjectHeader);
+}
+
+// The object slot of the result block that holds these digits.
+char* ObjectSlotOf(DecimalDigits* digits) noexcept {
+  return reinterpret_cast<char*>(digits) - kDigitsOffset + kObjectHeader;
+}
 
 [[noreturn]] void ThrowDecimal(char const* text) { QBase::Throw<BigDecimalException>(text); }
 [[noreturn]] void ThrowInvalid() { ThrowDecimal("Invalid BigDecimal"); }
@@ -61,13 +67,13 @@ struct DigitsDeleter {
 using DigitsPtr = std::unique_ptr<DecimalDigits, DigitsDeleter>;
 
 DigitsPtr NewZero(QBase::Buffer* buffer, int leadingZeros = 0) {
-  DigitsPtr r(decimal::NewDigits(buffer, 0));
+  DigitsPtr r(decimal::NewResultDigits(buffer, 0));
   r->leadingZeros = leadingZeros;
   return r;
 }
 
 // Sets size, sign and count of a computed result (no leading zeros).
-void Finish(DecimalDigits* r, std::size_t limbs, int sign, std::int64_t scale) noexcept {
+void Finish(DecimalDigits* r, std::size_t limbs, int sign) noexcept {
   r->size = static_cast<std::int32_t>(decimal::Normalized(r->Limbs(), limbs));
   r->leadingZeros = 0;
   if (r->size == 0) {
@@ -75,7 +81,7 @@ void Finish(DecimalDigits* r, std::size_t limbs, int sign, std::int64_t scale) n
     r->count = 0;
   } else {
     r->sign = sign;
-    r->count = static_cast<std::int32_t>(SignificantDigits(r, scale));
+    r->count = static_cast<std::int32_t>(SignificantDigits(r));
   }
 }
 
@@ -92,6 +98,27 @@ std::int64_t ReadExponent(char const* p, char const* end) noexcept {
     if (v >= kBound) return kBound;
   }
   return v;
+}
+
+// The first position in [p, end) that is not a digit; sets nonZero when a
+// digit other than '0' was passed. Eight characters at a time while they are
+// all digits.
+char const* SkipDigits(char const* p, char const* end, bool& nonZero) noexcept {
+  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+  while (end - p >= 8) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    // Each byte in '0'..'9': its high nibble is 3, and so is that of byte + 6.
+    if (((x & kHigh) | (((x + 0x0606060606060606ull) & kHigh) >> 4)) != 0x3333333333333333ull) break;
+    if (x != 0x3030303030303030ull) nonZero = true;
+    p += 8;
+  }
+  for (; p < end; ++p) {
+    unsigned const digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit >= 10) break;
+    if (digit != 0) nonZero = true;
+  }
+  return p;
 }
 
 // Limbs of the digit string s1 s2 followed by `zeros` zeros, least
@@ -123,97 +150,50 @@ std::size_t DigitsToLimbs(Limb* out, char const* s1, std::size_t n1, char const*
 }
 
 // ---------------------------------------------------------------------------
-// Arithmetic on aligned magnitudes
+// Arithmetic
 
-// Three-way comparison of x * B^-fx and y * B^-fy (normalized, non-zero).
-int CompareAligned(Limb const* x, std::int64_t nx, std::int64_t fx, Limb const* y, std::int64_t ny,
-                   std::int64_t fy) noexcept {
-  std::int64_t const tx = nx - fx;
-  std::int64_t const ty = ny - fy;
-  if (tx != ty) return tx < ty ? -1 : 1;
-  std::int64_t i = nx - 1;
-  std::int64_t j = ny - 1;
-  for (; i >= 0 && j >= 0; --i, --j) {
-    if (x[i] != y[j]) return x[i] < y[j] ? -1 : 1;
+// Working limbs: on the stack for short operands, on the heap beyond.
+class Scratch {
+ public:
+  explicit Scratch(std::size_t n) : data_(local_) {
+    if (n > kLocal) {
+      heap_.reset(new Limb[n]);
+      data_ = heap_.get();
+    }
   }
-  for (; i >= 0; --i) {
-    if (x[i] != 0) return 1;
-  }
-  for (; j >= 0; --j) {
-    if (y[j] != 0) return -1;
-  }
-  return 0;
-}
+  Limb* Get() noexcept { return data_; }
 
-// r = x * B^ox + y * B^oy with min(ox, oy) == 0. r has room for
-// max(nx + ox, ny + oy) + 1 limbs; returns that count.
-std::size_t AddShifted(Limb* r, Limb const* x, std::size_t nx, std::size_t ox, Limb const* y, std::size_t ny,
-                       std::size_t oy) noexcept {
-  if (ox != 0) {
-    std::swap(x, y);
-    std::swap(nx, ny);
-    std::swap(ox, oy);
-  }
-  std::size_t const n = std::max(nx, ny + oy);
-  std::size_t i = std::min(oy, nx);
-  std::copy(x, x + i, r);
-  std::fill(r + i, r + oy, Limb{0});
-  Limb carry = 0;
-  i = oy;
-  std::size_t const both = std::min(nx, oy + ny);
-  if (both > oy) {
-    carry = decimal::AddN(r + oy, x + oy, y, both - oy);
-    i = both;
-  }
-  if (nx > i) {
-    carry = decimal::AddCarry(r + i, x + i, nx - i, carry);
-  } else if (oy + ny > i) {
-    carry = decimal::AddCarry(r + i, y + (i - oy), oy + ny - i, carry);
-  }
-  r[n] = carry;
-  return n + 1;
-}
+ private:
+  static constexpr std::size_t kLocal = 64;
+  Limb local_[kLocal];
+  std::unique_ptr<Limb[]> heap_;
+  Limb* data_;
+};
 
-// r = x * B^ox - y * B^oy for x * B^ox > y * B^oy, min(ox, oy) == 0.
-// Returns nx + ox, the limbs written.
-std::size_t SubShifted(Limb* r, Limb const* x, std::size_t nx, std::size_t ox, Limb const* y, std::size_t ny,
-                       std::size_t oy) noexcept {
-  if (ox == 0) {
-    // x has more than oy + ny limbs' worth of weight.
-    std::copy(x, x + oy, r);
-    Limb const borrow = decimal::SubN(r + oy, x + oy, y, ny);
-    decimal::SubBorrow(r + oy + ny, x + oy + ny, nx - oy - ny, borrow);
-    return nx;
-  }
-  // y reaches below x's lowest limb: subtract from zeros there.
-  std::size_t const n = nx + ox;
-  Limb borrow = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    Limb const xi = i >= ox ? x[i - ox] : 0;
-    Limb const t = (i < ny ? y[i] : 0) + borrow;
-    Limb const d = xi - t;
-    borrow = xi < t ? 1 : 0;
-    r[i] = borrow != 0 ? d + kBase : d;
-  }
-  return n;
+// Three-way comparison of the magnitudes of x (scale sx) and y (scale sy),
+// both non-zero.
+int CompareMagnitudes(DecimalDigits const* x, std::int64_t sx, DecimalDigits const* y, std::int64_t sy) noexcept {
+  std::size_t const nx = static_cast<std::size_t>(x->size);
+  std::size_t const ny = static_cast<std::size_t>(y->size);
+  if (sx == sy) return decimal::Compare(x->Limbs(), nx, y->Limbs(), ny);
+  if (sx < sy) return decimal::CompareShifted(x->Limbs(), nx, static_cast<std::uint64_t>(sy - sx), y->Limbs(), ny);
+  return -decimal::CompareShifted(y->Limbs(), ny, static_cast<std::uint64_t>(sx - sy), x->Limbs(), nx);
 }
 
 // The zero-operand rule: x with sign `sign`, its digit text extended with
-// zeros from scale sx to scale s (a shift by whole limbs).
+// zeros from scale sx to scale s.
 DigitsPtr CopyRescaled(DecimalDigits const* x, int sign, std::int64_t sx, std::int64_t s, QBase::Buffer* buffer) {
   if (x->sign == 0) return NewZero(buffer, x->leadingZeros);
   std::int64_t const extra = s - sx;
   if (std::int64_t{x->leadingZeros} + x->count + extra + 1 > kLimit) ThrowTooLong();
-  std::size_t const shift = static_cast<std::size_t>(FracLimbs(s) - FracLimbs(sx));
-  std::size_t const size = static_cast<std::size_t>(x->size) + shift;
-  DigitsPtr r(decimal::NewDigits(buffer, size));
-  Limb* const out = r->Limbs();
-  std::fill(out, out + shift, Limb{0});
-  std::copy(x->Limbs(), x->Limbs() + x->size, out + shift);
+  std::size_t const n = static_cast<std::size_t>(x->size) + static_cast<std::size_t>(extra / kLimbDigits) + 1;
+  DigitsPtr r(decimal::NewResultDigits(buffer, n));
+  std::size_t const used =
+      decimal::ShiftUpDigits(r->Limbs(), x->Limbs(), static_cast<std::size_t>(x->size), static_cast<std::uint64_t>(extra));
+  r->size = static_cast<std::int32_t>(decimal::Normalized(r->Limbs(), used));
   r->sign = sign;
   r->count = static_cast<std::int32_t>(x->count + extra);
   r->leadingZeros = x->leadingZeros;
-  r->size = static_cast<std::int32_t>(size);
   return r;
 }
 
@@ -223,99 +203,132 @@ DigitsPtr AddSigned(DecimalDigits const* a, std::int64_t sa, DecimalDigits const
   int const ga = a->sign;
   if (ga == 0) return CopyRescaled(b, gb, sb, s, buffer);
   if (gb == 0) return CopyRescaled(a, ga, sa, s, buffer);
-
-  std::int64_t const fs = FracLimbs(s);
-  std::int64_t const fa = FracLimbs(sa);
-  std::int64_t const fb = FracLimbs(sb);
   // Equal magnitudes of opposite sign cancel whatever their width.
-  int const c = ga == gb ? 1 : CompareAligned(a->Limbs(), a->size, fa, b->Limbs(), b->size, fb);
-  if (c == 0) return NewZero(buffer);
+  int const c = ga == gb ? 0 : CompareMagnitudes(a, sa, b, sb);
+  if (ga != gb && c == 0) return NewZero(buffer);
 
-  std::int64_t const ia = std::max<std::int64_t>(SignificantDigits(a, sa) - sa, 0);
-  std::int64_t const ib = std::max<std::int64_t>(SignificantDigits(b, sb) - sb, 0);
-  if (std::max(ia, ib) + s + 1 > kLimit) ThrowTooLong();
-
-  std::size_t const oa = static_cast<std::size_t>(fs - fa);
-  std::size_t const ob = static_cast<std::size_t>(fs - fb);
-  std::size_t const na = static_cast<std::size_t>(a->size);
-  std::size_t const nb = static_cast<std::size_t>(b->size);
-
-  if (ga == gb) {
-    DigitsPtr r(decimal::NewDigits(buffer, std::max(na + oa, nb + ob) + 1));
-    std::size_t const used = AddShifted(r->Limbs(), a->Limbs(), na, oa, b->Limbs(), nb, ob);
-    Finish(r.get(), used, ga, s);
-    return r;
+  // The limit, checked on limb counts first (18 digits a limb at most).
+  if (std::int64_t{kLimbDigits} * std::max(a->size, b->size) + s + 1 > kLimit) {
+    std::int64_t const ia = std::max<std::int64_t>(SignificantDigits(a) - sa, 0);
+    std::int64_t const ib = std::max<std::int64_t>(SignificantDigits(b) - sb, 0);
+    if (std::max(ia, ib) + s + 1 > kLimit) ThrowTooLong();
   }
-  DigitsPtr r(decimal::NewDigits(buffer, std::max(na + oa, nb + ob)));
-  std::size_t const used = c > 0 ? SubShifted(r->Limbs(), a->Limbs(), na, oa, b->Limbs(), nb, ob)
-                                 : SubShifted(r->Limbs(), b->Limbs(), nb, ob, a->Limbs(), na, oa);
-  Finish(r.get(), used, c > 0 ? ga : gb, s);
+
+  // X: the operand with the smaller scale, moved up to the common scale
+  // (written straight into the result); Y: the other.
+  bool const aMoves = sa < sb;
+  DecimalDigits const* const x = aMoves ? a : b;
+  DecimalDigits const* const y = aMoves ? b : a;
+  std::uint64_t const k = static_cast<std::uint64_t>(aMoves ? sb - sa : sa - sb);
+  std::size_t const nx = static_cast<std::size_t>(x->size);
+  std::size_t const ny = static_cast<std::size_t>(y->size);
+  Limb const* const yl = y->Limbs();
+
+  DigitsPtr r(decimal::NewResultDigits(buffer, std::max(nx + k / kLimbDigits + 1, ny) + 1));
+  Limb* const out = r->Limbs();
+  Limb const* xl = x->Limbs();
+  std::size_t m = nx;
+  if (k != 0) {
+    m = decimal::Normalized(out, decimal::ShiftUpDigits(out, xl, nx, k));
+    xl = out;
+  }
+  std::size_t used;
+  int sign;
+  if (ga == gb) {
+    sign = ga;
+    if (m >= ny) {
+      Limb const carry = decimal::AddN(out, xl, yl, ny);
+      out[m] = decimal::AddCarry(out + ny, xl + ny, m - ny, carry);
+      used = m + 1;
+    } else {
+      Limb const carry = decimal::AddN(out, xl, yl, m);
+      out[ny] = decimal::AddCarry(out + m, yl + m, ny - m, carry);
+      used = ny + 1;
+    }
+  } else if ((c > 0) == (x == a)) {
+    // |X| > |Y|
+    sign = x == a ? ga : gb;
+    Limb const borrow = decimal::SubN(out, xl, yl, ny);
+    decimal::SubBorrow(out + ny, xl + ny, m - ny, borrow);
+    used = m;
+  } else {
+    sign = y == a ? ga : gb;
+    Limb const borrow = decimal::SubN(out, yl, xl, m);
+    decimal::SubBorrow(out + m, yl + m, ny - m, borrow);
+    used = ny;
+  }
+  Finish(r.get(), used, sign);
   return r;
 }
 
-DigitsPtr Multiply(DecimalDigits const* a, std::int64_t sa, DecimalDigits const* b, std::int64_t sb, std::int64_t s,
-                   QBase::Buffer* buffer) {
+DigitsPtr Multiply(DecimalDigits const* a, DecimalDigits const* b, QBase::Buffer* buffer) {
   if (a->sign == 0 || b->sign == 0) return NewZero(buffer);
-  if (SignificantDigits(a, sa) + SignificantDigits(b, sb) > kLimit) ThrowTooLong();
+  if (std::int64_t{kLimbDigits} * (std::int64_t{a->size} + b->size) > kLimit &&
+      SignificantDigits(a) + SignificantDigits(b) > kLimit) {
+    ThrowTooLong();
+  }
   // Zero limbs at the low end take no part in the product; they come back as
-  // a shift. Both operands carry their alignment zeros, and when those reach
-  // a whole limb between them the product's lowest limb is zero and goes.
+  // a shift (so 10^49999999 squared costs no more than writing the result).
+  Limb const* const al = a->Limbs();
+  Limb const* const bl = b->Limbs();
+  std::size_t const za = decimal::LowZeroLimbs(al, static_cast<std::size_t>(a->size));
+  std::size_t const zb = decimal::LowZeroLimbs(bl, static_cast<std::size_t>(b->size));
+  std::size_t const n = static_cast<std::size_t>(a->size) + static_cast<std::size_t>(b->size);
+  DigitsPtr r(decimal::NewResultDigits(buffer, n));
+  Limb* const out = r->Limbs();
+  std::fill(out, out + za + zb, Limb{0});
+  decimal::Mul(out + za + zb, al + za, static_cast<std::size_t>(a->size) - za, bl + zb,
+               static_cast<std::size_t>(b->size) - zb);
+  Finish(r.get(), n, a->sign * b->sign);
+  return r;
+}
+
+// floor(A 10^e / B) at scale s, e = s - sa + sb, truncated toward zero.
+DigitsPtr DivideDigits(DecimalDigits const* a, std::int64_t sa, DecimalDigits const* b, std::int64_t sb,
+                       std::int64_t s, QBase::Buffer* buffer) {
+  if (a->sign == 0) return NewZero(buffer);
+  std::int64_t const e = s - sa + sb;
+  // The quotient has at most this many digits (none when it is 0 or less);
+  // on limb counts first.
+  std::int64_t const aDigits = std::int64_t{kLimbDigits} * a->size;
+  std::int64_t const bDigits = std::int64_t{kLimbDigits} * (b->size - 1) + 1;
+  if (aDigits + e - bDigits + 1 <= 0) return NewZero(buffer);
+  if (aDigits + e - bDigits + 1 > kLimit) {
+    std::int64_t const digits = SignificantDigits(a) + e - SignificantDigits(b) + 1;
+    if (digits <= 0) return NewZero(buffer);
+    if (digits > kLimit) ThrowTooLong();
+  }
+
+  // With the zero limbs at the low ends set aside, the quotient is
+  // floor(A' 10^E / B') for E = e + 18 (za - zb).
   Limb const* const al = a->Limbs();
   Limb const* const bl = b->Limbs();
   std::size_t const za = decimal::LowZeroLimbs(al, static_cast<std::size_t>(a->size));
   std::size_t const zb = decimal::LowZeroLimbs(bl, static_cast<std::size_t>(b->size));
   std::size_t const na = static_cast<std::size_t>(a->size) - za;
-  std::size_t const nb = static_cast<std::size_t>(b->size) - zb;
-  bool const drop = PadDigits(sa) + PadDigits(sb) >= kLimbDigits;
-  std::size_t const shift = za + zb;
-  std::size_t n = shift + na + nb;
-  DigitsPtr r(decimal::NewDigits(buffer, n));
-  Limb* const out = r->Limbs();
-  std::fill(out, out + shift, Limb{0});
-  decimal::Mul(out + shift, al + za, na, bl + zb, nb);
-  if (drop) {
-    std::memmove(out, out + 1, (n - 1) * sizeof(Limb));
-    --n;
-  }
-  Finish(r.get(), n, a->sign * b->sign, s);
-  return r;
-}
-
-DigitsPtr DivideDigits(DecimalDigits const* a, std::int64_t sa, DecimalDigits const* b, std::int64_t sb,
-                       std::int64_t s, QBase::Buffer* buffer) {
-  if (a->sign == 0) return NewZero(buffer);
-  // The quotient floor(A 10^e / B) has at most this many digits.
-  std::int64_t const e = s - sa + sb;
-  std::int64_t const digits = SignificantDigits(a, sa) + e - SignificantDigits(b, sb) + 1;
-  if (digits <= 0) return NewZero(buffer);
-  if (digits > kLimit) ThrowTooLong();
-
-  // In limbs: Q' = floor(A' B^g / B') with the alignment zeros of all three
-  // values folded into g; the lowest limb then drops the digits below the
-  // result scale (its pad).
-  Limb const* al = a->Limbs();
-  Limb const* const bl = b->Limbs();
-  std::size_t const za = decimal::LowZeroLimbs(al, static_cast<std::size_t>(a->size));
-  std::size_t const zb = decimal::LowZeroLimbs(bl, static_cast<std::size_t>(b->size));
-  std::size_t nu = static_cast<std::size_t>(a->size) - za;
   std::size_t const nv = static_cast<std::size_t>(b->size) - zb;
-  al += za;
-  std::int64_t g = static_cast<std::int64_t>(za) - static_cast<std::int64_t>(zb) + FracLimbs(s) + FracLimbs(sb) -
-                   FracLimbs(sa);
-  if (g < 0) {
-    if (static_cast<std::uint64_t>(-g) >= nu) return NewZero(buffer);
-    al += -g;
-    nu -= static_cast<std::size_t>(-g);
-    g = 0;
+  std::int64_t const shift = e + std::int64_t{kLimbDigits} * (static_cast<std::int64_t>(za) - static_cast<std::int64_t>(zb));
+
+  Scratch numerator(na + 1);
+  Limb const* u = al + za;
+  std::size_t nu = na;
+  std::size_t limbShift = 0;
+  if (shift >= 0) {
+    limbShift = static_cast<std::size_t>(shift / kLimbDigits);
+    if (shift % kLimbDigits != 0) {
+      nu = decimal::Normalized(numerator.Get(),
+                               decimal::ShiftUpDigits(numerator.Get(), u, na, static_cast<std::uint64_t>(shift % kLimbDigits)));
+      u = numerator.Get();
+    }
+  } else {
+    nu = decimal::Normalized(numerator.Get(), decimal::ShiftDownDigits(numerator.Get(), u, na, static_cast<std::uint64_t>(-shift)));
+    u = numerator.Get();
   }
-  std::size_t const shift = static_cast<std::size_t>(g);
-  if (nu + shift < nv) return NewZero(buffer);
-  std::size_t const nq = nu + shift - nv + 1;
-  DigitsPtr r(decimal::NewDigits(buffer, nq));
-  Limb* const q = r->Limbs();
-  decimal::DivQuotient(q, al, nu, shift, bl + zb, nv);
-  q[0] -= q[0] % decimal::kPow10[PadDigits(s)];
-  Finish(r.get(), nq, a->sign * b->sign, s);
+  if (nu == 0 || nu + limbShift < nv) return NewZero(buffer);
+  std::size_t const nq = nu + limbShift - nv + 1;
+  DigitsPtr r(decimal::NewResultDigits(buffer, nq));
+  decimal::DivQuotient(r->Limbs(), u, nu, limbShift, bl + zb, nv);
+  Finish(r.get(), nq, a->sign * b->sign);
   return r;
 }
 
@@ -340,87 +353,51 @@ class TextBuffer {
   C* data_;
 };
 
-// Digits of the integer part of the value (limbs from F up).
-std::int64_t IntegerPartDigits(DecimalDigits const* d, std::int64_t f) noexcept {
-  if (d->size <= f) return 0;
-  return std::int64_t{kLimbDigits} * (d->size - f - 1) + decimal::DigitsOf(d->Limbs()[d->size - 1]);
-}
-
-// Writes lz zeros and the integer part padded to width max(count - s, 0);
-// returns the characters written. The caller sizes `out` with
-// IntegerTextLength.
-std::int64_t IntegerTextLength(DecimalDigits const* d, std::int64_t s, std::int64_t lz) noexcept {
-  return lz + std::max<std::int64_t>(d->count - s, 0);
-}
-
-char* WriteIntegerText(char* out, DecimalDigits const* d, std::int64_t s, std::int64_t lz) noexcept {
-  std::int64_t const f = FracLimbs(s);
-  std::int64_t const width = std::max<std::int64_t>(d->count - s, 0);
-  std::int64_t const digits = IntegerPartDigits(d, f);
-  std::int64_t const zeros = lz + std::max<std::int64_t>(width - digits, 0);
-  out = std::fill_n(out, zeros, '0');
-  if (digits > 0) {
+// The digit text: `count` characters, M right-aligned behind zeros.
+char* WriteDigitText(char* out, DecimalDigits const* d) noexcept {
+  std::int64_t const significant = SignificantDigits(d);
+  out = std::fill_n(out, d->count - significant, '0');
+  if (significant > 0) {
     Limb const* const limbs = d->Limbs();
-    std::int64_t i = d->size - 1;
+    std::int32_t i = d->size - 1;
     out += decimal::WriteDigits(out, limbs[i]);
-    for (--i; i >= f; --i, out += kLimbDigits) decimal::WriteDigits19(out, limbs[i]);
+    for (--i; i >= 0; --i, out += kLimbDigits) decimal::WriteLimb(out, limbs[i]);
   }
   return out;
 }
 
-// Writes the s fraction digits; `out` needs room for s + 18 characters.
-char* WriteFractionText(char* out, DecimalDigits const* d, std::int64_t s) noexcept {
-  std::int64_t const f = FracLimbs(s);
-  Limb const* const limbs = d->Limbs();
-  char* p = out;
-  for (std::int64_t i = f - 1; i >= 0; --i, p += kLimbDigits) {
-    if (i < d->size) {
-      decimal::WriteDigits19(p, limbs[i]);
-    } else {
-      std::memset(p, '0', kLimbDigits);
-    }
-  }
-  return out + s;
-}
-
-// The part of the text before the point: sign, then either "0" (when the
-// digit text is shorter than the scale) or the leading zeros and integer
-// digits, "0" if those are none.
-std::int64_t HeadLength(DecimalDigits const* d, std::int64_t s) noexcept {
-  std::int64_t const sign = d->sign < 0 ? 1 : 0;
-  if (d->count < s) return sign + 1;
-  return sign + std::max<std::int64_t>(IntegerTextLength(d, s, d->leadingZeros), 1);
-}
-
-char* WriteHead(char* out, DecimalDigits const* d, std::int64_t s) noexcept {
-  if (d->sign < 0) *out++ = '-';
-  if (d->count < s) {
-    *out++ = '0';
-    return out;
-  }
-  char* const end = WriteIntegerText(out, d, s, d->leadingZeros);
-  if (end == out) {
-    *out = '0';
-    return out + 1;
-  }
-  return end;
-}
-
-// The whole decimal text into a buffer; returns its length.
+// Length of the decimal text of a non-zero value.
 std::size_t TextLength(DecimalDigits const* d, std::int64_t s) noexcept {
-  if (d->sign == 0) return 1;
-  return static_cast<std::size_t>(HeadLength(d, s) + (s > 0 ? 1 + s : 0));
+  std::int64_t const c = d->count;
+  std::int64_t const sign = d->sign < 0 ? 1 : 0;
+  if (c < s) return static_cast<std::size_t>(sign + 2 + s);
+  return static_cast<std::size_t>(sign + std::max<std::int64_t>(d->leadingZeros + c - s, 1) + (s > 0 ? 1 + s : 0));
 }
 
-char* WriteText(char* out, DecimalDigits const* d, std::int64_t s) noexcept {
-  if (d->sign == 0) {
+// Writes the decimal text of a non-zero value (TextLength characters).
+// Sets *point to the position of the '.', or to null when there is none.
+char* WriteText(char* out, DecimalDigits const* d, std::int64_t s, char** point) noexcept {
+  std::int64_t const c = d->count;
+  if (d->sign < 0) *out++ = '-';
+  if (c < s) {
+    // Shorter than the scale: "0." and zeros in front of the digit text.
     *out++ = '0';
-    return out;
-  }
-  out = WriteHead(out, d, s);
-  if (s > 0) {
+    *point = out;
     *out++ = '.';
-    out = WriteFractionText(out, d, s);
+    out = std::fill_n(out, s - c, '0');
+    return WriteDigitText(out, d);
+  }
+  out = std::fill_n(out, d->leadingZeros, '0');
+  if (c == s && d->leadingZeros == 0) *out++ = '0';
+  char* const digits = out;
+  out = WriteDigitText(out, d);
+  *point = nullptr;
+  if (s > 0) {
+    char* const at = digits + (c - s);
+    std::memmove(at + 1, at, static_cast<std::size_t>(s));
+    *at = '.';
+    *point = at;
+    ++out;
   }
   return out;
 }
@@ -429,16 +406,52 @@ void CheckPrintable(std::int64_t s) {
   if (s > kLimit) ThrowTooLong();
 }
 
-QBase::ReturnWString Widen(char const* text, std::size_t n, unsigned short const* tail = nullptr,
-                           std::size_t tailLength = 0) {
-  TextBuffer<unsigned short> wide(n + tailLength + 1);
+QBase::ReturnWString Widen(char const* text, std::size_t n, char const* point = nullptr,
+                           unsigned short separator = '.') {
+  TextBuffer<unsigned short> wide(n + 1);
   unsigned short* w = wide.Get();
   for (std::size_t i = 0; i < n; ++i) w[i] = static_cast<unsigned char>(text[i]);
-  for (std::size_t i = 0; i < tailLength; ++i) w[n + i] = tail[i];
-  return QBase::ReturnWString(w, n + tailLength);
+  if (point != nullptr) {
+    std::size_t const at = static_cast<std::size_t>(point - text);
+    // A separator of 0 ends the text after the integer part.
+    if (separator == 0) return QBase::ReturnWString(w, at);
+    w[at] = separator;
+  }
+  return QBase::ReturnWString(w, n);
 }
 
 }  // namespace
+
+namespace decimal {
+
+DecimalDigits* NewDigits(QBase::Buffer* buffer, std::size_t limbs) {
+  std::size_t const bytes = sizeof(DecimalDigits) + limbs * sizeof(Limb);
+  void* const block = ::operator new[](bytes, buffer);
+  if (block == nullptr) throw std::bad_alloc();
+  return ::new (block) DecimalDigits{0, 0, 0, 0, 0, 0, buffer};
+}
+
+DecimalDigits* NewResultDigits(QBase::Buffer* buffer, std::size_t limbs) {
+  std::size_t const bytes = kDigitsOffset + sizeof(DecimalDigits) + limbs * sizeof(Limb);
+  void* const block = ::operator new(bytes, buffer);
+  if (block == nullptr) throw std::bad_alloc();
+  ::new (block) ObjectHeader(buffer, kDigitsLive);
+  return ::new (static_cast<char*>(block) + kDigitsOffset) DecimalDigits{0, 0, 0, 0, 1, 0, buffer};
+}
+
+void FreeDigits(DecimalDigits* digits) noexcept {
+  if (digits == nullptr || digits->buffer != nullptr) return;
+  if (digits->embedded == 0) {
+    ::operator delete[](static_cast<void*>(digits), static_cast<QBase::Buffer*>(nullptr));
+    return;
+  }
+  ObjectHeader* const header = HeaderOf(ObjectSlotOf(digits));
+  if (header->live.fetch_and(~kDigitsLive, std::memory_order_acq_rel) == kDigitsLive) {
+    ::operator delete(static_cast<void*>(header), static_cast<QBase::Buffer*>(nullptr));
+  }
+}
+
+}  // namespace decimal
 
 // ---------------------------------------------------------------------------
 // BigDecimalException
@@ -455,7 +468,7 @@ void* BigDecimal::operator new(std::size_t size, QBase::Buffer* buffer) noexcept
   if (size > SIZE_MAX - kObjectHeader) return nullptr;
   void* const block = ::operator new(size + kObjectHeader, buffer);
   if (block == nullptr) return nullptr;
-  *static_cast<QBase::Buffer**>(block) = buffer;
+  ::new (block) ObjectHeader(buffer, kObjectLive);
   return static_cast<char*>(block) + kObjectHeader;
 }
 
@@ -471,8 +484,13 @@ void* BigDecimal::operator new(std::size_t size, std::nothrow_t const&) noexcept
 
 void BigDecimal::operator delete(void* p) noexcept {
   if (p == nullptr) return;
-  void* const block = static_cast<char*>(p) - kObjectHeader;
-  ::operator delete(block, *static_cast<QBase::Buffer**>(block));
+  ObjectHeader* const header = HeaderOf(p);
+  if (header->buffer != nullptr) return;  // arena storage stays with the arena
+  // Free the block unless the digits it holds now belong to another object.
+  if (header->live.load(std::memory_order_acquire) == kObjectLive ||
+      header->live.fetch_and(~kObjectLive, std::memory_order_acq_rel) == kObjectLive) {
+    ::operator delete(static_cast<void*>(header), static_cast<QBase::Buffer*>(nullptr));
+  }
 }
 
 void BigDecimal::operator delete(void* p, std::nothrow_t const&) noexcept { operator delete(p); }
@@ -518,7 +536,13 @@ BigDecimal::BigDecimal(BigDecimal const& other) : scale_(-1), buffer_(nullptr), 
 
 BigDecimal::~BigDecimal() {
   if (buffer_ == nullptr && digits_ != nullptr) {
-    decimal::FreeDigits(AsDigits(digits_));
+    DecimalDigits* const d = AsDigits(digits_);
+    if (d->embedded != 0 && ObjectSlotOf(d) == reinterpret_cast<char*>(this)) {
+      // The digits share this object's block and go with it.
+      HeaderOf(this)->live.store(kObjectLive, std::memory_order_relaxed);
+    } else {
+      decimal::FreeDigits(d);
+    }
     digits_ = nullptr;
   }
 }
@@ -546,10 +570,19 @@ void BigDecimal::swap(BigDecimal& other) noexcept {
 }
 
 BigDecimal* BigDecimal::CreateBigDecimal(void* digits, int scale, QBase::Buffer* buffer) {
-  BigDecimal* const p = new (buffer) BigDecimal(buffer);
-  if (p == nullptr) {
-    decimal::FreeDigits(AsDigits(digits));
-    throw std::bad_alloc();
+  DecimalDigits* const d = AsDigits(digits);
+  BigDecimal* p;
+  if (d->embedded != 0) {
+    // The block made for the result has the object's slot in front.
+    char* const slot = ObjectSlotOf(d);
+    p = ::new (static_cast<void*>(slot)) BigDecimal(buffer);
+    HeaderOf(slot)->live.store(kObjectLive | kDigitsLive, std::memory_order_relaxed);
+  } else {
+    p = new (buffer) BigDecimal(buffer);
+    if (p == nullptr) {
+      decimal::FreeDigits(d);
+      throw std::bad_alloc();
+    }
   }
   p->digits_ = digits;
   p->scale_ = scale;
@@ -599,36 +632,44 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   }
   char const* const body = p;
   char const* const last = end - 1;
-
-  // Exponent: the first 'e' before the last character, else the first 'E'.
   char const* mantissaEnd = end;
+  char const* point = nullptr;
   std::int64_t exponent = 0;
-  if (end - body > 1) {
-    char const* marker = _FindChr(body, last, 'e');
-    if (marker == nullptr) marker = _FindChr(body, last, 'E');
-    if (marker != nullptr) {
-      if (marker == body) return;
-      char const* q = marker + 1;
-      if (*q == '+') {
-        ++q;
-        if (q == end || *q == '-') return;
-      }
-      bool negative = false;
-      if (*q == '-') {
-        negative = true;
-        ++q;
-      }
-      bool ignored;
-      if (q == end || !_CheckDigits(q, last, ignored, '\0')) return;
-      exponent = ReadExponent(q, end);
-      if (negative) exponent = -exponent;
-      mantissaEnd = marker;
-    }
-  }
-
   bool allZeros;
-  if (!_CheckDigits(body, mantissaEnd - 1, allZeros, '.')) return;
-  char const* const point = _FindChr(body, mantissaEnd, '.');
+
+  bool nonZero = false;
+  char const* const stop = SkipDigits(body, end, nonZero);
+  if (stop == end || (*stop == '.' && SkipDigits(stop + 1, end, nonZero) == end)) {
+    // Digits with at most one point: checked in the one pass just made.
+    if (stop != end) point = stop;
+    allZeros = !nonZero;
+  } else {
+    // Exponent: the first 'e' before the last character, else the first 'E'.
+    if (end - body > 1) {
+      char const* marker = _FindChr(body, last, 'e');
+      if (marker == nullptr) marker = _FindChr(body, last, 'E');
+      if (marker != nullptr) {
+        if (marker == body) return;
+        char const* q = marker + 1;
+        if (*q == '+') {
+          ++q;
+          if (q == end || *q == '-') return;
+        }
+        bool negative = false;
+        if (*q == '-') {
+          negative = true;
+          ++q;
+        }
+        bool ignored;
+        if (q == end || !_CheckDigits(q, last, ignored, '\0')) return;
+        exponent = ReadExponent(q, end);
+        if (negative) exponent = -exponent;
+        mantissaEnd = marker;
+      }
+    }
+    if (!_CheckDigits(body, mantissaEnd - 1, allZeros, '.')) return;
+    point = _FindChr(body, mantissaEnd, '.');
+  }
   std::int64_t const mantissaDigits = (mantissaEnd - body) - (point != nullptr ? 1 : 0);
   if (mantissaDigits > kLimit) return;
 
@@ -669,7 +710,7 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   } else {
     n1 = static_cast<std::size_t>(mantissaEnd - first);
   }
-  std::int64_t const zeros = trailing + PadDigits(scale);
+  std::int64_t const zeros = trailing;
   std::int64_t const total = static_cast<std::int64_t>(n1 + n2) + zeros;
   std::size_t const limbs = static_cast<std::size_t>((total + kLimbDigits - 1) / kLimbDigits);
 
@@ -729,7 +770,7 @@ BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) {
   if (s > kMaxScale) {
     throw std::length_error("BigDecimal: the product's scale would exceed 2147483647");
   }
-  DigitsPtr r = Multiply(AsDigits(digits_), scale_, AsDigits(b.digits_), b.scale_, s, buffer_);
+  DigitsPtr r = Multiply(AsDigits(digits_), AsDigits(b.digits_), buffer_);
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
@@ -756,7 +797,7 @@ int BigDecimal::CompareTo(BigDecimal const& b) const {
   if (ga < 0 && gb > 0) return -1;
   if (ga == 0) return -gb;
   if (gb == 0) return ga;
-  int const c = CompareAligned(x->Limbs(), x->size, FracLimbs(scale_), y->Limbs(), y->size, FracLimbs(b.scale_));
+  int const c = CompareMagnitudes(x, scale_, y, b.scale_);
   return ga < 0 ? -c : c;
 }
 
@@ -768,9 +809,9 @@ QBase::ReturnString BigDecimal::ToString() {
   DecimalDigits const* const d = AsDigits(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
   CheckPrintable(scale_);
-  std::size_t const n = TextLength(d, scale_);
-  TextBuffer<char> text(n + kLimbDigits);
-  char* const end = WriteText(text.Get(), d, scale_);
+  TextBuffer<char> text(TextLength(d, scale_));
+  char* point;
+  char* const end = WriteText(text.Get(), d, scale_, &point);
   return QBase::ReturnString(text.Get(), static_cast<std::size_t>(end - text.Get()));
 }
 
@@ -779,9 +820,9 @@ QBase::ReturnWString BigDecimal::ToWString() {
   DecimalDigits const* const d = AsDigits(digits_);
   if (d->sign == 0) return Widen("0", 1);
   CheckPrintable(scale_);
-  std::size_t const n = TextLength(d, scale_);
-  TextBuffer<char> text(n + kLimbDigits);
-  char* const end = WriteText(text.Get(), d, scale_);
+  TextBuffer<char> text(TextLength(d, scale_));
+  char* point;
+  char* const end = WriteText(text.Get(), d, scale_, &point);
   return Widen(text.Get(), static_cast<std::size_t>(end - text.Get()));
 }
 
@@ -791,19 +832,10 @@ QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) {
   DecimalDigits const* const d = AsDigits(digits_);
   if (d->sign == 0) return Widen("0", 1);
   CheckPrintable(scale_);
-  std::size_t const head = static_cast<std::size_t>(HeadLength(d, scale_));
-  TextBuffer<char> text(head + 1 + static_cast<std::size_t>(scale_) + kLimbDigits);
-  char* p = WriteHead(text.Get(), d, scale_);
-  // A separator of 0 ends the text after the integer part.
-  if (scale_ == 0 || separator == 0) return Widen(text.Get(), static_cast<std::size_t>(p - text.Get()));
-  std::size_t const headLength = static_cast<std::size_t>(p - text.Get());
-  WriteFractionText(p, d, scale_);
-  TextBuffer<unsigned short> wide(headLength + 1 + static_cast<std::size_t>(scale_));
-  unsigned short* w = wide.Get();
-  for (std::size_t i = 0; i < headLength; ++i) *w++ = static_cast<unsigned char>(text.Get()[i]);
-  *w++ = separator;
-  for (std::int64_t i = 0; i < scale_; ++i) *w++ = static_cast<unsigned char>(p[i]);
-  return QBase::ReturnWString(wide.Get(), static_cast<std::size_t>(w - wide.Get()));
+  TextBuffer<char> text(TextLength(d, scale_));
+  char* point;
+  char* const end = WriteText(text.Get(), d, scale_, &point);
+  return Widen(text.Get(), static_cast<std::size_t>(end - text.Get()), point, separator);
 }
 
 QBase::ReturnWString BigDecimal::MantissaToWString() {
@@ -816,11 +848,14 @@ QBase::ReturnString BigDecimal::GetIntegerDigits() {
   CheckValid();
   DecimalDigits const* const d = AsDigits(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
-  std::size_t const n = static_cast<std::size_t>(IntegerTextLength(d, scale_, d->leadingZeros));
-  TextBuffer<char> text(n + kLimbDigits);
-  char* const end = WriteIntegerText(text.Get(), d, scale_, d->leadingZeros);
-  if (end == text.Get()) return QBase::ReturnString("0", 1);
-  return QBase::ReturnString(text.Get(), static_cast<std::size_t>(end - text.Get()));
+  // The leading zeros, then the digit text's first count - scale characters.
+  std::int64_t const integer = std::max<std::int64_t>(d->count - std::int64_t{scale_}, 0);
+  std::size_t const length = static_cast<std::size_t>(d->leadingZeros + integer);
+  if (length == 0) return QBase::ReturnString("0", 1);
+  TextBuffer<char> text(static_cast<std::size_t>(d->leadingZeros + (integer > 0 ? d->count : 0)));
+  char* const digits = std::fill_n(text.Get(), d->leadingZeros, '0');
+  if (integer > 0) WriteDigitText(digits, d);
+  return QBase::ReturnString(text.Get(), length);
 }
 
 QBase::ReturnString BigDecimal::GetFractionDigits() {
@@ -828,9 +863,18 @@ QBase::ReturnString BigDecimal::GetFractionDigits() {
   DecimalDigits const* const d = AsDigits(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
   CheckPrintable(scale_);
-  TextBuffer<char> text(static_cast<std::size_t>(scale_) + kLimbDigits);
-  WriteFractionText(text.Get(), d, scale_);
-  return QBase::ReturnString(text.Get(), static_cast<std::size_t>(scale_));
+  // Exactly `scale` characters: the digit text's last ones, or the whole
+  // digit text behind zeros when it is shorter.
+  std::int64_t const c = d->count;
+  std::int64_t const s = scale_;
+  if (c >= s) {
+    TextBuffer<char> text(static_cast<std::size_t>(c));
+    WriteDigitText(text.Get(), d);
+    return QBase::ReturnString(text.Get() + (c - s), static_cast<std::size_t>(s));
+  }
+  TextBuffer<char> text(static_cast<std::size_t>(s));
+  WriteDigitText(std::fill_n(text.Get(), s - c, '0'), d);
+  return QBase::ReturnString(text.Get(), static_cast<std::size_t>(s));
 }
 
 }  // namespace QDataType

@@ -81,8 +81,8 @@
 // value whose scale is above kMaxDigits (the text would be longer than any
 // value may be). Everything within the limit is computed exactly; the cost of
 // parsing and printing is linear in the digits, products use Karatsuba's
-// method above about 760 digits, and division is schoolbook long division in
-// base 10^19 (quotient digits times divisor digits).
+// method above about 320 digits, and division is schoolbook long division in
+// base 10^18 (quotient digits times divisor digits).
 //
 // Thread safety: distinct objects may be used from distinct threads; one
 // object may be read from several threads at once.

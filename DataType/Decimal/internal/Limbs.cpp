@@ -7,55 +7,40 @@
 namespace QDataType {
 namespace decimal {
 
-Limb const kPow10[20] = {1ull,
-                         10ull,
-                         100ull,
-                         1000ull,
-                         10000ull,
-                         100000ull,
-                         1000000ull,
-                         10000000ull,
-                         100000000ull,
-                         1000000000ull,
-                         10000000000ull,
-                         100000000000ull,
-                         1000000000000ull,
-                         10000000000000ull,
-                         100000000000000ull,
-                         1000000000000000ull,
-                         10000000000000000ull,
-                         100000000000000000ull,
-                         1000000000000000000ull,
-                         10000000000000000000ull};
-
 namespace {
 
-// Below this many limbs (about 760 digits) the schoolbook product is faster.
-constexpr std::size_t kKaratsubaThreshold = 40;
+// Below this many limbs (about 320 digits) the schoolbook product is used.
+// It also bounds the products in one column to 17, which keeps a column's
+// sum below 10^18 * 2^64: one split per column.
+constexpr std::size_t kKaratsubaThreshold = 18;
 
-// Product by columns: each column's sum of products is gathered in a 192-bit
-// accumulator and split by the base once, so the inner loop is a multiply
-// and three adds.
+// Product by columns. A column's sum of products (at most 17 of them) splits
+// once into r + q B, and q (< 18 B) into c1 + c2 B by a division by a
+// constant; the splits of successive columns are independent of each other,
+// and only the short sum r_k + c1_(k-1) + c2_(k-2) + carry runs from column
+// to column.
 void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
-  Wide carry = 0;
   std::size_t const columns = na + nb - 1;
+  Limb c1Prev = 0, c2Prev = 0, c2Prev2 = 0, carry = 0;
   for (std::size_t k = 0; k < columns; ++k) {
     std::size_t const i0 = k >= nb ? k - nb + 1 : 0;
     std::size_t const i1 = k < na ? k : na - 1;
-    Wide acc = carry;
-    Limb top = 0;
-    for (std::size_t i = i0; i <= i1; ++i) {
-      Wide const p = Wide{a[i]} * b[k - i];
-      acc += p;
-      top += acc < p ? 1 : 0;
-    }
-    Limb r1, r0;
-    Limb const q1 = DivBase(top, static_cast<Limb>(acc >> 64), r1);
-    Limb const q0 = DivBase(r1, static_cast<Limb>(acc), r0);
-    r[k] = r0;
-    carry = (Wide{q1} << 64) | q0;
+    Wide acc = 0;
+    for (std::size_t i = i0; i <= i1; ++i) acc += Wide{a[i]} * b[k - i];
+    Limb low;
+    Limb const q = DivBase(static_cast<Limb>(acc >> 64), static_cast<Limb>(acc), low);
+    Limb const c2 = q / kBase;
+    Limb const c1 = q - c2 * kBase;
+    Limb s = low + c1Prev + c2Prev2 + carry;  // < 2B + 20: no overflow
+    Limb const cy = static_cast<Limb>(s >= kBase) + static_cast<Limb>(s >= 2 * kBase);
+    r[k] = s - cy * kBase;
+    carry = cy;
+    c2Prev2 = c2Prev;
+    c2Prev = c2;
+    c1Prev = c1;
   }
-  r[columns] = static_cast<Limb>(carry);
+  // The product fits in na + nb limbs: what is left is the top limb.
+  r[columns] = c1Prev + c2Prev2 + carry;
 }
 
 std::size_t KaratsubaScratch(std::size_t n) noexcept {
@@ -104,9 +89,9 @@ void Karatsuba(Limb* r, Limb const* a, Limb const* b, std::size_t n, Limb* scrat
   AddCarry(r + m + used, r + m + used, 2 * n - m - used, c);
 }
 
-// Long division (Knuth, TAOCP 4.3.1, algorithm D) in base 10^19. un holds
+// Long division (Knuth, TAOCP 4.3.1, algorithm D) in base 10^18. un holds
 // the normalized dividend with one extra top limb (nn + 1 limbs); vn the
-// normalized divisor (nv >= 2 limbs, top limb >= 10^19 / 2). Writes the
+// normalized divisor (nv >= 2 limbs, top limb >= 10^18 / 2). Writes the
 // nn - nv + 1 quotient limbs; un is destroyed.
 void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv) noexcept {
   Limb const vt = vn[nv - 1];
@@ -141,27 +126,34 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv)
       q[j] = 0;
       continue;
     }
-    // w[0 .. nv] -= qhat * vn. The product limbs are split independently of
-    // each other; only the borrow (0, 1 or 2) runs along the chain.
+    // w[0 .. nv] -= qhat * vn. Each product splits as h B + l with l in
+    // [0, 2B) (Shoup's quotient, left uncorrected: h B + l is still exact),
+    // independently of the others. Along the chain runs only the count k of
+    // bases borrowed, 0 to 3: w_i - l_i - h_(i-1) - k_(i-1) lies in
+    // [-3B, B). Masks, not branches: the conditions are data.
+    constexpr std::int64_t kSignedBase = static_cast<std::int64_t>(kBase);
+    Limb const scaled = Multiplier(qhat).scaled;
     Limb high = 0;
-    Limb borrow = 0;
+    Limb borrowed = 0;
     for (std::size_t i = 0; i < nv; ++i) {
-      Limb low;
-      Limb const next = SplitBase(Wide{qhat} * vn[i], low);
-      Wide const d = Wide{w[i]} + 2 * Wide{kBase} - low - high - borrow;
-      Limb const k = (d >= kBase ? 1 : 0) + (d >= 2 * Wide{kBase} ? 1 : 0);
-      w[i] = static_cast<Limb>(d - Wide{k} * kBase);
-      borrow = 2 - k;
-      high = next;
+      Limb const v = vn[i];
+      Limb const h = static_cast<Limb>((Wide{scaled} * v) >> 64);
+      Limb const l = qhat * v - h * kBase;
+      std::int64_t const d = static_cast<std::int64_t>(w[i] - l - high - borrowed);
+      borrowed = static_cast<Limb>(d < 0) + static_cast<Limb>(d < -kSignedBase) +
+                 static_cast<Limb>(d < -2 * kSignedBase);
+      w[i] = static_cast<Limb>(d) + borrowed * kBase;
+      high = h;
     }
-    Limb const t = high + borrow;
-    if (w[nv] >= t) {
-      w[nv] -= t;
+    std::int64_t const top = static_cast<std::int64_t>(w[nv] - high - borrowed);
+    if (top >= 0) {
+      w[nv] = static_cast<Limb>(top);
     } else {
-      // The estimate was one too large: add the divisor back once.
+      // The estimate was one too large: add the divisor back once; the carry
+      // out of it cancels the borrow, leaving a top limb of 0.
       --qhat;
-      Limb const c = AddN(w, w, vn, nv);
-      w[nv] = w[nv] + c - t;  // the true top limb is 0 again
+      AddN(w, w, vn, nv);
+      w[nv] = 0;
     }
     q[j] = qhat;
   }
@@ -172,13 +164,9 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv)
 Limb AddN(Limb* r, Limb const* a, Limb const* b, std::size_t n) noexcept {
   Limb carry = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    Limb s;
-    // a + b + carry < 2 * 10^19 may pass 2^64: the wrapped value minus the
-    // base is still right modulo 2^64.
-    bool const over = __builtin_add_overflow(a[i], b[i] + carry, &s);
-    bool const ge = over || s >= kBase;
-    r[i] = ge ? s - kBase : s;
-    carry = ge ? 1 : 0;
+    Limb const s = a[i] + b[i] + carry;  // < 2B: no overflow
+    carry = static_cast<Limb>(s >= kBase);
+    r[i] = s - ((Limb{0} - carry) & kBase);
   }
   return carry;
 }
@@ -197,10 +185,10 @@ Limb AddCarry(Limb* r, Limb const* a, std::size_t n, Limb carry) noexcept {
 Limb SubN(Limb* r, Limb const* a, Limb const* b, std::size_t n) noexcept {
   Limb borrow = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    Limb const t = b[i] + borrow;  // <= 10^19, no overflow
-    Limb const d = a[i] - t;
-    borrow = a[i] < t ? 1 : 0;
-    r[i] = borrow != 0 ? d + kBase : d;
+    Limb const t = b[i] + borrow;  // <= 10^18, no overflow
+    Limb const x = a[i];
+    borrow = static_cast<Limb>(x < t);
+    r[i] = x - t + ((Limb{0} - borrow) & kBase);
   }
   return borrow;
 }
@@ -216,11 +204,15 @@ Limb SubBorrow(Limb* r, Limb const* a, std::size_t n, Limb borrow) noexcept {
 }
 
 Limb MulSmall(Limb* r, Limb const* a, std::size_t n, Limb m) noexcept {
+  Multiplier const mul(m);
   Limb carry = 0;
   for (std::size_t i = 0; i < n; ++i) {
     Limb low;
-    carry = SplitBase(Wide{a[i]} * m + carry, low);
-    r[i] = low;
+    Limb const high = mul.Split(a[i], low);
+    Limb s = low + carry;  // < 2B
+    Limb const wrap = static_cast<Limb>(s >= kBase);
+    r[i] = s - ((Limb{0} - wrap) & kBase);
+    carry = high + wrap;
   }
   return carry;
 }
@@ -229,6 +221,103 @@ int Compare(Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexce
   if (na != nb) return na < nb ? -1 : 1;
   for (std::size_t i = na; i-- > 0;) {
     if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  return 0;
+}
+
+namespace {
+
+// a * 10^D into r[0 .. n]: each limb splits into its top D digits, which move
+// to the next limb, and the rest, which moves up. Division by a constant:
+// no carries between limbs beyond the top digits.
+template <int D>
+void UpKernel(Limb* r, Limb const* a, std::size_t n) noexcept {
+  constexpr Limb kRest = kPow10[kLimbDigits - D];
+  constexpr Limb kUp = kPow10[D];
+  Limb carry = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    Limb const x = a[i];
+    Limb const top = x / kRest;
+    r[i] = (x - top * kRest) * kUp + carry;
+    carry = top;
+  }
+  r[n] = carry;
+}
+
+// floor(a / 10^D) into r[0 .. n); r may be a.
+template <int D>
+void DownKernel(Limb* r, Limb const* a, std::size_t n) noexcept {
+  constexpr Limb kDown = kPow10[D];
+  constexpr Limb kRest = kPow10[kLimbDigits - D];
+  Limb quotient = a[0] / kDown;
+  for (std::size_t i = 0; i < n; ++i) {
+    Limb const next = i + 1 < n ? a[i + 1] : 0;
+    Limb const q = next / kDown;
+    r[i] = quotient + (next - q * kDown) * kRest;
+    quotient = q;
+  }
+}
+
+using ShiftKernel = void (*)(Limb*, Limb const*, std::size_t) noexcept;
+
+template <class Sequence>
+struct ShiftKernels;
+
+template <std::size_t... I>
+struct ShiftKernels<std::index_sequence<I...>> {
+  // Entry d - 1 shifts by d digits, 0 < d < 18.
+  static constexpr ShiftKernel kUp[] = {&UpKernel<static_cast<int>(I) + 1>...};
+  static constexpr ShiftKernel kDown[] = {&DownKernel<static_cast<int>(I) + 1>...};
+};
+using Kernels = ShiftKernels<std::make_index_sequence<kLimbDigits - 1>>;
+
+// Limb j of a * 10^(18 q + d), 0 < d < 18, for a of n limbs.
+Limb ShiftedLimb(Limb const* a, std::size_t n, std::size_t q, int d, std::size_t j) noexcept {
+  Limb const rest = kPow10[kLimbDigits - d];
+  Limb const up = kPow10[d];
+  Limb value = 0;
+  if (j >= q && j - q < n) value = (a[j - q] % rest) * up;
+  if (j >= q + 1 && j - q - 1 < n) value += a[j - q - 1] / rest;
+  return value;
+}
+
+}  // namespace
+
+std::size_t ShiftUpDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept {
+  std::size_t const q = static_cast<std::size_t>(k / kLimbDigits);
+  int const d = static_cast<int>(k % kLimbDigits);
+  std::fill(r, r + q, Limb{0});
+  if (d == 0) {
+    std::copy(a, a + n, r + q);
+    return n + q;
+  }
+  Kernels::kUp[d - 1](r + q, a, n);
+  return n + q + 1;
+}
+
+std::size_t ShiftDownDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept {
+  std::uint64_t const q = k / kLimbDigits;
+  if (q >= n) return 0;
+  std::size_t const m = n - static_cast<std::size_t>(q);
+  int const d = static_cast<int>(k % kLimbDigits);
+  if (d == 0) {
+    std::copy(a + q, a + n, r);
+  } else {
+    Kernels::kDown[d - 1](r, a + q, m);
+  }
+  return m;
+}
+
+int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b, std::size_t nb) noexcept {
+  std::int64_t const da = DigitCount(a, na) + static_cast<std::int64_t>(k);
+  std::int64_t const db = DigitCount(b, nb);
+  if (da != db) return da < db ? -1 : 1;
+  // Same number of digits, so the same number of limbs: compare from the top.
+  std::size_t const q = static_cast<std::size_t>(k / kLimbDigits);
+  int const d = static_cast<int>(k % kLimbDigits);
+  for (std::size_t j = nb; j-- > 0;) {
+    Limb const x = d == 0 ? (j >= q && j - q < na ? a[j - q] : 0) : ShiftedLimb(a, na, q, d, j);
+    if (x != b[j]) return x < b[j] ? -1 : 1;
   }
   return 0;
 }
@@ -280,8 +369,14 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::size_t shift, Limb
   // Scale both so that the divisor's top limb is at least half the base;
   // the scaling leaves the quotient unchanged.
   Limb const f = kBase / (v[nv - 1] + 1);
-  std::unique_ptr<Limb[]> work(new Limb[nn + 1 + nv]);
-  Limb* const un = work.get();
+  Limb local[64];
+  std::unique_ptr<Limb[]> heap;
+  Limb* work = local;
+  if (nn + 1 + nv > 64) {
+    heap.reset(new Limb[nn + 1 + nv]);
+    work = heap.get();
+  }
+  Limb* const un = work;
   Limb* const vn = un + nn + 1;
   std::fill(un, un + shift, Limb{0});
   if (f == 1) {
@@ -345,21 +440,20 @@ Limb ParseDigits(char const* p, int n) noexcept {
   return v;
 }
 
-void WriteDigits19(char* out, Limb x) noexcept {
-  Limb const hi = x / 100000000000ull;  // 8 digits
-  Limb const lo = x % 100000000000ull;  // 11 digits
-  Write8(out, static_cast<std::uint32_t>(hi));
-  Write8(out + 8, static_cast<std::uint32_t>(lo / 1000));
-  std::uint32_t const last = static_cast<std::uint32_t>(lo % 1000);
-  out[16] = static_cast<char>('0' + last / 100);
-  std::memcpy(out + 17, kPairs + 2 * (last % 100), 2);
+void WriteLimb(char* out, Limb x) noexcept {
+  Limb const hi = x / 1000000000ull;  // 9 digits each
+  Limb const lo = x % 1000000000ull;
+  out[0] = static_cast<char>('0' + hi / 100000000);
+  Write8(out + 1, static_cast<std::uint32_t>(hi % 100000000));
+  out[9] = static_cast<char>('0' + lo / 100000000);
+  Write8(out + 10, static_cast<std::uint32_t>(lo % 100000000));
 }
 
 int WriteDigits(char* out, Limb x) noexcept {
   int const n = DigitsOf(x);
-  char tmp[19];
-  WriteDigits19(tmp, x);
-  std::memcpy(out, tmp + 19 - n, static_cast<std::size_t>(n));
+  char tmp[kLimbDigits];
+  WriteLimb(tmp, x);
+  std::memcpy(out, tmp + kLimbDigits - n, static_cast<std::size_t>(n));
   return n;
 }
 

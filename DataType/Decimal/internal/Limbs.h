@@ -1,13 +1,16 @@
-// Natural-number arithmetic in base 10^19 for BigDecimal.
+// Natural-number arithmetic in base 10^18 for BigDecimal.
 //
 // A magnitude is an array of 64-bit limbs, least significant first, each
-// holding 19 decimal digits (0 .. 10^19 - 1). Decimal digits map onto limbs
+// holding 18 decimal digits (0 .. 10^18 - 1). Decimal digits map onto limbs
 // directly, so reading and writing digit text is linear, and a shift by a
-// whole number of limbs is a shift by 19 decimal places.
+// whole number of limbs is a shift by 18 decimal places. The base leaves
+// headroom in a 64-bit word: two limbs and a carry add without overflow, and
+// a limb product splits by a multiply-high with a precomputed quotient.
 //
 // Routines take raw pointers and sizes; callers own the storage. "Normalized"
 // means the most significant limb is not zero. Working storage that a routine
-// needs for itself comes from the heap and is freed before it returns.
+// needs for itself comes from the stack when small, else from the heap, and
+// is freed before it returns.
 #pragma once
 
 #include <cstddef>
@@ -20,48 +23,66 @@ namespace decimal {
 using Limb = std::uint64_t;
 using Wide = unsigned __int128;
 
-constexpr int kLimbDigits = 19;
-constexpr Limb kBase = 10000000000000000000ull;
+constexpr int kLimbDigits = 18;
+constexpr Limb kBase = 1000000000000000000ull;
 
 // 10^0 .. 10^19.
-extern Limb const kPow10[20];
+inline constexpr Limb kPow10[20] = {1ull,
+                                    10ull,
+                                    100ull,
+                                    1000ull,
+                                    10000ull,
+                                    100000ull,
+                                    1000000ull,
+                                    10000000ull,
+                                    100000000ull,
+                                    1000000000ull,
+                                    10000000000ull,
+                                    100000000000ull,
+                                    1000000000000ull,
+                                    10000000000000ull,
+                                    100000000000000ull,
+                                    1000000000000000ull,
+                                    10000000000000000ull,
+                                    100000000000000000ull,
+                                    1000000000000000000ull,
+                                    10000000000000000000ull};
 
 // Number of decimal digits of x (0 for 0).
 inline int DigitsOf(Limb x) noexcept {
   if (x == 0) return 0;
-  // floor(log10(x)) estimated from the bit length, then corrected once.
   int const bits = 64 - __builtin_clzll(x);
   int const t = (bits * 1233) >> 12;  // 1233 / 4096 ~ log10(2)
   return t - (x < kPow10[t] ? 1 : 0) + 1;
 }
 
-// The reciprocal of the base for the 2-by-1 division below (10^19 has its
-// top bit set, so no normalization shift is needed).
-constexpr Limb kBaseInverse = static_cast<Limb>(~Wide{0} / kBase - (Wide{1} << 64));
+// Division by the base of a two-word number hi * 2^64 + lo with hi < 10^18,
+// by multiplication with a precomputed reciprocal (Moller and Granlund,
+// "Improved division by invariant integers") of the base shifted to have its
+// top bit set.
+constexpr int kBaseShift = 4;
+constexpr Limb kBaseNormalized = kBase << kBaseShift;
+constexpr Limb kBaseInverse = static_cast<Limb>(~Wide{0} / kBaseNormalized - (Wide{1} << 64));
 
-// (hi * 2^64 + lo) / 10^19 for hi < 10^19: quotient and remainder, by
-// multiplication with the precomputed reciprocal (no hardware division).
 inline Limb DivBase(Limb hi, Limb lo, Limb& remainder) noexcept {
-  Wide p = Wide{kBaseInverse} * hi;
-  p += (Wide{hi} << 64) | lo;
+  Limb const u1 = (hi << kBaseShift) | (lo >> (64 - kBaseShift));
+  Limb const u0 = lo << kBaseShift;
+  Wide p = Wide{kBaseInverse} * u1;
+  p += (Wide{u1} << 64) | u0;
   Limb q1 = static_cast<Limb>(p >> 64) + 1;
   Limb const q0 = static_cast<Limb>(p);
-  Limb r = lo - q1 * kBase;
-  if (r > q0) {
-    --q1;
-    r += kBase;
-  }
-  if (r >= kBase) {
+  Limb r = u0 - q1 * kBaseNormalized;
+  // The first correction is taken about half the time: keep it free of
+  // branches. The second is rare.
+  Limb const mask = Limb{0} - static_cast<Limb>(r > q0);
+  q1 += mask;
+  r += mask & kBaseNormalized;
+  if (__builtin_expect(r >= kBaseNormalized, 0)) {
     ++q1;
-    r -= kBase;
+    r -= kBaseNormalized;
   }
-  remainder = r;
+  remainder = r >> kBaseShift;
   return q1;
-}
-
-// Splits x < 10^38 into x / 10^19 and x % 10^19.
-inline Limb SplitBase(Wide x, Limb& low) noexcept {
-  return DivBase(static_cast<Limb>(x >> 64), static_cast<Limb>(x), low);
 }
 
 // (hi * 2^64 + lo) / d for hi < d.
@@ -78,6 +99,27 @@ inline Limb DivWide(Limb hi, Limb lo, Limb d, Limb& remainder) noexcept {
 #endif
 }
 
+// A fixed multiplier m < 10^18 with its scaled quotient floor(m 2^64 / B)
+// (Shoup): m * x splits into high and low limbs with one multiply-high, two
+// plain multiplies and one correction.
+struct Multiplier {
+  explicit Multiplier(Limb m) noexcept : value(m) {
+    Limb unused;
+    scaled = DivWide(m, 0, kBase, unused);
+  }
+  // m * x = high * B + low, for x < 2^64 (the product below B^2 * 18).
+  Limb Split(Limb x, Limb& low) const noexcept {
+    Limb high = static_cast<Limb>((Wide{scaled} * x) >> 64);
+    Limb l = value * x - high * kBase;  // in [0, 2B): exact modulo 2^64
+    Limb const over = static_cast<Limb>(l >= kBase);
+    l -= (Limb{0} - over) & kBase;
+    low = l;
+    return high + over;
+  }
+  Limb value;
+  Limb scaled;
+};
+
 // Size of a magnitude without its high zero limbs.
 inline std::size_t Normalized(Limb const* a, std::size_t n) noexcept {
   while (n > 0 && a[n - 1] == 0) --n;
@@ -91,6 +133,11 @@ inline std::size_t LowZeroLimbs(Limb const* a, std::size_t n) noexcept {
   return z;
 }
 
+// Significant digits of a normalized magnitude (0 for none).
+inline std::int64_t DigitCount(Limb const* a, std::size_t n) noexcept {
+  return n == 0 ? 0 : std::int64_t{kLimbDigits} * static_cast<std::int64_t>(n - 1) + DigitsOf(a[n - 1]);
+}
+
 // r = a + b over n limbs; returns the carry (0 or 1). r may alias a or b.
 Limb AddN(Limb* r, Limb const* a, Limb const* b, std::size_t n) noexcept;
 // r = a + carry over n limbs; returns the carry out.
@@ -99,25 +146,34 @@ Limb AddCarry(Limb* r, Limb const* a, std::size_t n, Limb carry) noexcept;
 Limb SubN(Limb* r, Limb const* a, Limb const* b, std::size_t n) noexcept;
 // r = a - borrow over n limbs; returns the borrow out.
 Limb SubBorrow(Limb* r, Limb const* a, std::size_t n, Limb borrow) noexcept;
-// r = a * m over n limbs (m < 10^19); returns the carry limb. r may alias a.
+// r = a * m over n limbs (m < 10^18); returns the carry limb. r may alias a.
 Limb MulSmall(Limb* r, Limb const* a, std::size_t n, Limb m) noexcept;
 // Three-way comparison of normalized magnitudes.
 int Compare(Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept;
+
+// Decimal shifts. ShiftUpDigits: r = a * 10^k, that is k / 18 zero limbs and
+// then a moved up by k % 18 digits; r has room for n + k / 18 + 1 limbs and
+// must not overlap a; returns the limbs written (the top one may be zero).
+// ShiftDownDigits: r = floor(a / 10^k); r has room for n limbs and may be a;
+// returns the limbs written (the top one may be zero).
+std::size_t ShiftUpDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept;
+std::size_t ShiftDownDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept;
+// Three-way comparison of a * 10^k with b, both normalized and not zero.
+int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b, std::size_t nb) noexcept;
 
 // r[0 .. na+nb) = a * b for na, nb >= 1. r must not overlap a or b.
 // Schoolbook (column by column) for short operands, Karatsuba above.
 void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb);
 
-// q[0 .. nu+shift-nv+1) = floor(u * B^shift / v), where B = 10^19, v is
+// q[0 .. nu+shift-nv+1) = floor(u * B^shift / v), where B = 10^18, v is
 // normalized and nu + shift >= nv. The remainder is not kept.
 void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::size_t shift, Limb const* v, std::size_t nv);
 
 // Text conversion. ParseDigits reads n <= 19 ASCII digits (most significant
-// first); WriteDigits19 writes exactly 19 digits with leading zeros;
-// WriteDigits writes x without leading zeros (nothing for 0) and returns the
-// count.
+// first); WriteLimb writes exactly 18 digits with leading zeros; WriteDigits
+// writes x without leading zeros (nothing for 0) and returns the count.
 Limb ParseDigits(char const* p, int n) noexcept;
-void WriteDigits19(char* out, Limb x) noexcept;
+void WriteLimb(char* out, Limb x) noexcept;
 int WriteDigits(char* out, Limb x) noexcept;
 
 }  // namespace decimal
