@@ -309,25 +309,22 @@ DigitsPtr DivideDigits(DecimalDigits const* a, std::int64_t sa, DecimalDigits co
   std::size_t const nv = static_cast<std::size_t>(b->size) - zb;
   std::int64_t const shift = e + std::int64_t{kLimbDigits} * (static_cast<std::int64_t>(za) - static_cast<std::int64_t>(zb));
 
-  Scratch numerator(na + 1);
   Limb const* u = al + za;
   std::size_t nu = na;
-  std::size_t limbShift = 0;
-  if (shift >= 0) {
-    limbShift = static_cast<std::size_t>(shift / kLimbDigits);
-    if (shift % kLimbDigits != 0) {
-      nu = decimal::Normalized(numerator.Get(),
-                               decimal::ShiftUpDigits(numerator.Get(), u, na, static_cast<std::uint64_t>(shift % kLimbDigits)));
-      u = numerator.Get();
-    }
-  } else {
-    nu = decimal::Normalized(numerator.Get(), decimal::ShiftDownDigits(numerator.Get(), u, na, static_cast<std::uint64_t>(-shift)));
-    u = numerator.Get();
+  Scratch lowered(shift < 0 ? na : 0);
+  if (shift < 0) {
+    // Digits below the result scale are dropped before dividing.
+    nu = decimal::Normalized(lowered.Get(),
+                             decimal::ShiftDownDigits(lowered.Get(), u, na, static_cast<std::uint64_t>(-shift)));
+    if (nu == 0) return NewZero(buffer);
+    u = lowered.Get();
   }
-  if (nu == 0 || nu + limbShift < nv) return NewZero(buffer);
-  std::size_t const nq = nu + limbShift - nv + 1;
+  std::uint64_t const up = shift > 0 ? static_cast<std::uint64_t>(shift) : 0;
+  std::size_t const nn = decimal::DividendLimbs(nu, up);
+  if (nn < nv) return NewZero(buffer);
+  std::size_t const nq = nn - nv + 1;
   DigitsPtr r(decimal::NewResultDigits(buffer, nq));
-  decimal::DivQuotient(r->Limbs(), u, nu, limbShift, bl + zb, nv);
+  decimal::DivQuotient(r->Limbs(), u, nu, up, bl + zb, nv);
   Finish(r.get(), nq, a->sign * b->sign);
   return r;
 }

@@ -128,10 +128,13 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv)
     }
     // w[0 .. nv] -= qhat * vn. Each product splits as h B + l with l in
     // [0, 2B) (Shoup's quotient, left uncorrected: h B + l is still exact),
-    // independently of the others. Along the chain runs only the count k of
-    // bases borrowed, 0 to 3: w_i - l_i - h_(i-1) - k_(i-1) lies in
-    // [-3B, B). Masks, not branches: the conditions are data.
+    // independently of the others. a = w_i - l_i - h_(i-1) lies in
+    // [-3B, B); the bases k to borrow for a - k_(i-1) (k from 0 to 3) are
+    // those for a alone, plus one when the small k_(i-1) crosses the lower
+    // end of a's band, so only a compare and an add run along the chain.
+    // Masks, not branches: the conditions are data.
     constexpr std::int64_t kSignedBase = static_cast<std::int64_t>(kBase);
+    static constexpr Limb kMultiples[5] = {0, kBase, 2 * kBase, 3 * kBase, 4 * kBase};  // no multiply
     Limb const scaled = Multiplier(qhat).scaled;
     Limb high = 0;
     Limb borrowed = 0;
@@ -139,10 +142,12 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv)
       Limb const v = vn[i];
       Limb const h = static_cast<Limb>((Wide{scaled} * v) >> 64);
       Limb const l = qhat * v - h * kBase;
-      std::int64_t const d = static_cast<std::int64_t>(w[i] - l - high - borrowed);
-      borrowed = static_cast<Limb>(d < 0) + static_cast<Limb>(d < -kSignedBase) +
-                 static_cast<Limb>(d < -2 * kSignedBase);
-      w[i] = static_cast<Limb>(d) + borrowed * kBase;
+      std::int64_t const a = static_cast<std::int64_t>(w[i] - l - high);
+      Limb const band = static_cast<Limb>(kSignedBase - 1 - a) / kBase;  // a division by a constant
+      std::int64_t const above = a + static_cast<std::int64_t>(kMultiples[band]);  // in [0, B)
+      Limb const k = band + static_cast<Limb>(above < static_cast<std::int64_t>(borrowed));
+      w[i] = static_cast<Limb>(a - static_cast<std::int64_t>(borrowed)) + kMultiples[k];
+      borrowed = k;
       high = h;
     }
     std::int64_t const top = static_cast<std::int64_t>(w[nv] - high - borrowed);
@@ -351,40 +356,54 @@ void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) 
   }
 }
 
-void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::size_t shift, Limb const* v, std::size_t nv) {
-  std::size_t const nn = nu + shift;
+std::size_t DividendLimbs(std::size_t nu, std::uint64_t shift) noexcept {
+  return nu + static_cast<std::size_t>(shift / kLimbDigits) + (shift % kLimbDigits != 0 ? 1 : 0);
+}
+
+void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Limb const* v, std::size_t nv) {
+  std::size_t const zeros = static_cast<std::size_t>(shift / kLimbDigits);
+  std::uint64_t const digits = shift % kLimbDigits;
+  std::size_t const nn = DividendLimbs(nu, shift);
+  // Working limbs: the dividend (moved up by the digits of the shift) with
+  // room for one more limb, then the divisor.
+  std::size_t const need = nv == 1 ? (digits != 0 ? nu + 1 : 0) : nn + 1 + nv;
+  Limb local[256];
+  std::unique_ptr<Limb[]> heap;
+  Limb* work = local;
+  if (need > 256) {
+    heap.reset(new Limb[need]);
+    work = heap.get();
+  }
   if (nv == 1) {
+    // Short division; the zero limbs of the shift are not written out.
+    if (digits != 0) {
+      ShiftUpDigits(work, u, nu, digits);
+      u = work;
+      ++nu;
+    }
     Limb const d = v[0];
     Limb r = 0;
     for (std::size_t i = nu; i-- > 0;) {
       Wide const x = Wide{r} * kBase + u[i];
-      q[i + shift] = DivWide(static_cast<Limb>(x >> 64), static_cast<Limb>(x), d, r);
+      q[i + zeros] = DivWide(static_cast<Limb>(x >> 64), static_cast<Limb>(x), d, r);
     }
-    for (std::size_t i = shift; i-- > 0;) {
+    for (std::size_t i = zeros; i-- > 0;) {
       Wide const x = Wide{r} * kBase;
       q[i] = DivWide(static_cast<Limb>(x >> 64), static_cast<Limb>(x), d, r);
     }
     return;
   }
+  Limb* const un = work;
+  Limb* const vn = un + nn + 1;
+  ShiftUpDigits(un, u, nu, shift);
   // Scale both so that the divisor's top limb is at least half the base;
   // the scaling leaves the quotient unchanged.
   Limb const f = kBase / (v[nv - 1] + 1);
-  Limb local[64];
-  std::unique_ptr<Limb[]> heap;
-  Limb* work = local;
-  if (nn + 1 + nv > 64) {
-    heap.reset(new Limb[nn + 1 + nv]);
-    work = heap.get();
-  }
-  Limb* const un = work;
-  Limb* const vn = un + nn + 1;
-  std::fill(un, un + shift, Limb{0});
   if (f == 1) {
-    std::copy(u, u + nu, un + shift);
     un[nn] = 0;
     std::copy(v, v + nv, vn);
   } else {
-    un[nn] = MulSmall(un + shift, u, nu, f);
+    un[nn] = MulSmall(un + zeros, un + zeros, nn - zeros, f);
     MulSmall(vn, v, nv, f);
   }
   DivKnuth(q, un, nn, vn, nv);

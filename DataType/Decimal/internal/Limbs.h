@@ -105,7 +105,7 @@ inline Limb DivWide(Limb hi, Limb lo, Limb d, Limb& remainder) noexcept {
 struct Multiplier {
   explicit Multiplier(Limb m) noexcept : value(m) {
     Limb unused;
-    scaled = DivWide(m, 0, kBase, unused);
+    scaled = DivBase(m, 0, unused);
   }
   // m * x = high * B + low, for x < 2^64 (the product below B^2 * 18).
   Limb Split(Limb x, Limb& low) const noexcept {
@@ -165,9 +165,10 @@ int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b
 // Schoolbook (column by column) for short operands, Karatsuba above.
 void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb);
 
-// q[0 .. nu+shift-nv+1) = floor(u * B^shift / v), where B = 10^18, v is
-// normalized and nu + shift >= nv. The remainder is not kept.
-void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::size_t shift, Limb const* v, std::size_t nv);
+// q[0 .. n-nv+1) = floor(u * 10^shift / v), where n = DividendLimbs(nu,
+// shift) >= nv and v is normalized. The remainder is not kept.
+std::size_t DividendLimbs(std::size_t nu, std::uint64_t shift) noexcept;
+void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Limb const* v, std::size_t nv);
 
 // Text conversion. ParseDigits reads n <= 19 ASCII digits (most significant
 // first); WriteLimb writes exactly 18 digits with leading zeros; WriteDigits
