@@ -274,6 +274,62 @@ TEST(BigDecimalConstruct, SwapExchangesValuesAndArenas) {
   }  // all destruct cleanly (the sanitizer build checks the frees)
 }
 
+// A result shares one block with its digits; swap can hand those digits to
+// another object, and either may be released first (the sanitizer build
+// checks every free).
+TEST(BigDecimalConstruct, SwappedResultsOutliveTheirBlocks) {
+  QBase::Arena arena;
+  BigDecimal a("1.5", nullptr), b("2.25", nullptr);
+  {
+    Ptr r = a + b;
+    BigDecimal x("5", nullptr);
+    r->swap(x);
+    r.reset();  // the object goes; its digits live on in x
+    EXPECT_EQ(Text(x), "3.75");
+  }
+  {
+    BigDecimal x("5", nullptr);
+    {
+      Ptr r = a * b;
+      r->swap(x);
+      EXPECT_EQ(Text(*r), "5");
+    }  // r released after taking x's digits
+    EXPECT_EQ(Text(x), "3.375");
+  }
+  {
+    Ptr r1 = a - b;
+    Ptr r2 = a / b;
+    r1->swap(*r2);
+    EXPECT_EQ(Text(r1), "0.6");
+    EXPECT_EQ(Text(r2), "-0.75");
+    r2->swap(*r1);  // each holds its own digits again
+    r1.reset();
+    EXPECT_EQ(Text(r2), "0.6");
+  }
+  {
+    BigDecimal inArena("7", &arena);
+    Ptr r = a + b;
+    r->swap(inArena);  // heap digits now held by an arena object, and back
+    EXPECT_EQ(Text(inArena), "3.75");
+    EXPECT_EQ(Text(r), "7");
+    inArena.swap(*r);
+    EXPECT_EQ(Text(r), "3.75");
+    BigDecimal fromArena(inArena);
+    EXPECT_EQ(Text(fromArena), "7");
+  }
+  {
+    // Results placed in an arena, released in any order.
+    BigDecimal left("8", &arena);
+    Ptr r1 = left + a;
+    Ptr r2 = left * a;
+    BigDecimal x("1", nullptr);
+    r1->swap(x);
+    r1.reset();
+    EXPECT_EQ(Text(x), "9.5");
+    EXPECT_EQ(Text(r2), "12.0");
+  }
+}
+
 TEST(BigDecimalArithmetic, WorkedExamples) {
   struct {
     char const* a;

@@ -21,6 +21,20 @@ constexpr std::size_t kKaratsubaThreshold = 18;
 // to column.
 void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
   std::size_t const columns = na + nb - 1;
+  if (columns <= 3) {
+    // Up to two limbs each: few enough columns to carry the quotient of
+    // each into the next (two products and a carry stay below 10^18 2^64).
+    Limb carry = 0;
+    for (std::size_t k = 0; k < columns; ++k) {
+      std::size_t const i0 = k >= nb ? k - nb + 1 : 0;
+      std::size_t const i1 = k < na ? k : na - 1;
+      Wide acc = carry;
+      for (std::size_t i = i0; i <= i1; ++i) acc += Wide{a[i]} * b[k - i];
+      carry = DivBase(static_cast<Limb>(acc >> 64), static_cast<Limb>(acc), r[k]);
+    }
+    r[columns] = carry;
+    return;
+  }
   Limb c1Prev = 0, c2Prev = 0, c2Prev2 = 0, carry = 0;
   for (std::size_t k = 0; k < columns; ++k) {
     std::size_t const i0 = k >= nb ? k - nb + 1 : 0;
