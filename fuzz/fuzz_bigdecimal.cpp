@@ -1,0 +1,237 @@
+// Fuzzes BigDecimal: parses arbitrary bytes (narrow, and wide as UTF-16
+// units) and, when two values are valid, runs every operation and text form
+// on them, checking results against each other:
+//   (a + b) - b == a;  the sign of a - b is a.CompareTo(b);
+//   a printed and parsed again is a, at the same scale;
+//   q = a.Divide(b, s) truncates: a - q b is zero or has a's sign, and is
+//   smaller than b in magnitude by a factor 10^s.
+// Input: one control byte (which operands live in an arena, the scale for
+// Divide), then the text of a, a line feed, the text of b.
+//
+// Operations whose results could pass BigDecimal::kMaxDigits must throw
+// std::length_error; those between kFuzzDigits and that limit are skipped to
+// keep each run short.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "DataType/Decimal/BigDecimal.h"
+
+namespace {
+
+using QDataType::BigDecimal;
+using QDataType::BigDecimalException;
+using Ptr = BigDecimal::Ptr;
+
+constexpr long long kFuzzDigits = 20000;
+constexpr long long kLimit = BigDecimal::kMaxDigits;
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+// Digits a value may span: precision, scale and integer digits.
+struct Size {
+  long long precision, scale, integer;
+};
+
+Size SizeOf(BigDecimal& d) {
+  long long const p = d.Precision();
+  long long const s = d.Scale();
+  return {p, s, p > s ? p - s : 0};
+}
+
+enum class Budget { kRun, kMustThrow, kSkip };
+
+Budget Classify(long long digits) {
+  if (digits > kLimit + 1) return Budget::kMustThrow;
+  if (digits > kFuzzDigits) return Budget::kSkip;
+  return Budget::kRun;
+}
+
+// Runs op when within budget; when beyond the library's limit, requires it
+// to throw std::length_error. Returns the result or null.
+template <class F>
+Ptr Run(Budget budget, F&& op) {
+  if (budget == Budget::kSkip) return Ptr();
+  try {
+    Ptr r = op();
+    Check(budget == Budget::kRun || r->Precision() <= kLimit);
+    return r;
+  } catch (std::length_error const&) {
+    return Ptr();
+  }
+}
+
+std::string Text(BigDecimal& d) { return d.ToString().GetString(); }
+
+void CheckTextForms(BigDecimal& d, QBase::Buffer* arena) {
+  Size const z = SizeOf(d);
+  if (z.scale > kLimit) {
+    bool thrown = false;
+    try {
+      d.ToString();
+    } catch (std::length_error const&) {
+      thrown = true;
+    }
+    Check(thrown || d.Signum() == 0);
+    return;
+  }
+  if (z.precision + z.scale > kFuzzDigits) return;
+  std::string const text = Text(d);
+  QBase::ReturnWString const wide = d.ToWString();
+  Check(wide.GetLength() == text.size());
+  for (size_t i = 0; i < text.size(); ++i) Check(wide.GetString()[i] == static_cast<unsigned char>(text[i]));
+  QBase::ReturnWString const german = d.ToWString(0x0407ul);
+  QBase::ReturnWString const unknown = d.ToWString(0x1234ul);
+  Check(german.GetLength() <= text.size() && unknown.GetLength() <= text.size());
+  Check(d.MantissaToWString().GetLength() == 0);
+  std::string const integer = d.GetIntegerDigits().GetString();
+  std::string const fraction = d.GetFractionDigits().GetString();
+  Check(d.Signum() == 0 || static_cast<long long>(fraction.size()) == d.Scale());
+  // Printed and read back: the same value at the same scale.
+  BigDecimal again(text.c_str(), arena);
+  Check(!again.IsInvalid());
+  Check(again.CompareTo(d) == 0);
+  Check(again.Scale() == (d.Signum() == 0 ? 0 : d.Scale()));
+}
+
+void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena) {
+  Size const x = SizeOf(a);
+  Size const y = SizeOf(b);
+  int const c = a.CompareTo(b);
+  Check(c >= -1 && c <= 1);
+  Check(b.CompareTo(a) == -c);
+  Check((a == b) == (c == 0) && (a < b) == (c < 0) && (a > b) == (c > 0));
+
+  long long const common = x.scale > y.scale ? x.scale : y.scale;
+  long long const integer = x.integer > y.integer ? x.integer : y.integer;
+  Budget const sumBudget = Classify(integer + common + 1);
+  Ptr sum = Run(sumBudget, [&] { return a + b; });
+  Ptr difference = Run(sumBudget, [&] { return a - b; });
+  if (difference) Check(difference->Signum() == c);
+  if (sum) {
+    Check(sum->Scale() == common);
+    Ptr back = Run(Classify(SizeOf(*sum).integer + common + 1), [&] { return *sum - b; });
+    if (back) Check(back->CompareTo(a) == 0);
+    CheckTextForms(*sum, arena);
+  }
+
+  if (x.scale + y.scale <= 2147483647LL) {
+    Ptr product = Run(Classify(x.precision + y.precision), [&] { return a * b; });
+    if (product) {
+      Check(product->Scale() == x.scale + y.scale);
+      Check(product->Signum() == a.Signum() * b.Signum());
+      CheckTextForms(*product, arena);
+    }
+  } else {
+    bool thrown = false;
+    try {
+      a * b;
+    } catch (std::length_error const&) {
+      thrown = true;
+    }
+    Check(thrown);
+  }
+
+  // Division: the checks come in order, then the quotient truncates.
+  try {
+    a.Divide(b, -2);
+    Check(false);
+  } catch (BigDecimalException const& e) {
+    Check(std::strcmp(e.what(), "Invalid scale request") == 0);
+  }
+  if (b.Signum() == 0) {
+    try {
+      a / b;
+      Check(false);
+    } catch (BigDecimalException const& e) {
+      Check(std::strcmp(e.what(), "Divide by Zero") == 0);
+    }
+    return;
+  }
+  if (scale < -1) return;
+  long long const s = scale == -1 ? x.scale : scale;
+  Ptr quotient = Run(Classify(x.precision + s - x.scale + y.scale), [&] { return a.Divide(b, scale); });
+  if (!quotient) return;
+  Check(quotient->Scale() == s);
+  CheckTextForms(*quotient, arena);
+  // a - q b: zero or of a's sign, and |a - q b| < |b| 10^-s.
+  Size const q = SizeOf(*quotient);
+  if (q.precision + y.precision > kFuzzDigits || q.scale + y.scale > kFuzzDigits) return;
+  Ptr qb = *quotient * b;
+  Ptr rest = Run(Classify(SizeOf(*qb).integer + (x.scale > qb->Scale() ? x.scale : qb->Scale()) + 1),
+                 [&] { return a - *qb; });
+  if (!rest) return;
+  Check(rest->Signum() == 0 || rest->Signum() == a.Signum());
+  std::string const ulpText = "1e-" + std::to_string(s);
+  BigDecimal ulp(ulpText.c_str(), arena);
+  Ptr bound = b * ulp;
+  int const restSign = rest->Signum();
+  int const boundSign = bound->Signum();
+  // Compare magnitudes by comparing with the sign folded in.
+  BigDecimal zero("0", arena);
+  Ptr restAbs = restSign < 0 ? zero - *rest : zero + *rest;
+  Ptr boundAbs = boundSign < 0 ? zero - *bound : zero + *bound;
+  Check(restAbs->CompareTo(*boundAbs) < 0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+  if (size < 1) return 0;
+  uint8_t const control = data[0];
+  int const scale = static_cast<int>(control % 64) - 2;  // -2 .. 61
+  std::string const body(reinterpret_cast<char const*>(data + 1), size - 1);
+  size_t const split = body.find('\n');
+  std::string const textA = body.substr(0, split);
+  std::string const textB = split == std::string::npos ? std::string() : body.substr(split + 1);
+
+  QBase::Arena arena;
+  QBase::Buffer* const bufferA = (control & 0x40) != 0 ? &arena : nullptr;
+  QBase::Buffer* const bufferB = (control & 0x80) != 0 ? &arena : nullptr;
+
+  // The same bytes as UTF-16 units.
+  size_t const units = (size - 1) / 2;
+  std::vector<unsigned short> wide(units + 1, 0);
+  for (size_t i = 0; i < units; ++i) {
+    wide[i] = static_cast<unsigned short>(data[1 + 2 * i] | (data[2 + 2 * i] << 8));
+  }
+  BigDecimal fromWide(wide.data(), bufferA);
+  if (!fromWide.IsInvalid()) CheckTextForms(fromWide, &arena);
+
+  BigDecimal a(textA.c_str(), bufferA);
+  BigDecimal b(textB.c_str(), bufferB);
+  Check(a.Scale() >= -2 && b.Scale() >= -2);
+  if (a.IsInvalid() || b.IsInvalid()) {
+    try {
+      a + b;
+      Check(false);
+    } catch (BigDecimalException const& e) {
+      Check(std::strcmp(e.what(), "Invalid BigDecimal") == 0);
+    }
+    return 0;
+  }
+  try {
+    Check(a.Precision() >= 0 && a.Signum() >= -1 && a.Signum() <= 1);
+    CheckTextForms(a, &arena);
+    CheckTextForms(b, &arena);
+    Exercise(a, b, scale, &arena);
+    // Copies and the write-once rule.
+    BigDecimal copy(a, bufferB);
+    Check(copy.CompareTo(a) == 0 && copy.Scale() == a.Scale() && copy.Precision() == a.Precision());
+    try {
+      copy = b;
+      Check(false);
+    } catch (BigDecimalException const&) {
+    }
+    copy.swap(b);
+    Check(b.CompareTo(a) == 0);
+  } catch (std::bad_alloc const&) {
+    // An arena or the heap ran out: a defined answer.
+  }
+  return 0;
+}
