@@ -3,3 +3,4 @@
 
 void CalendarTour();
 void CollectionsTour();
+void DecimalTour();

@@ -6,5 +6,6 @@
 int main() {
   CalendarTour();
   CollectionsTour();
+  DecimalTour();
   return 0;
 }
