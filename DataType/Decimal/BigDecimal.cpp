@@ -16,11 +16,9 @@
 namespace QDataType {
 
 using decimal::DecimalDigits;
-using decimal::kBase;
 using decimal::kLimbDigits;
 using decimal::Limb;
 using decimal::SignificantDigits;
-
 
 namespace {
 
