@@ -289,44 +289,20 @@ TEST(BigDecimalConstruct, SwappedResultsOutliveTheirBlocks) {
   }
   {
     BigDecimal x("5", nullptr);
-    {
-      Ptr r = a * b;
-      r->swap(x);
-      EXPECT_EQ(Text(*r), "5");
-    }  // r released after taking x's digits
-    EXPECT_EQ(Text(x), "3.375");
-  }
-  {
-    Ptr r1 = a - b;
+    Ptr r1 = a * b;
     Ptr r2 = a / b;
-    r1->swap(*r2);
-    EXPECT_EQ(Text(r1), "0.6");
-    EXPECT_EQ(Text(r2), "-0.75");
-    r2->swap(*r1);  // each holds its own digits again
+    r1->swap(x);  // r1 holds x's digits, x those of r1's block
+    r2->swap(*r1);
     r1.reset();
-    EXPECT_EQ(Text(r2), "0.6");
+    EXPECT_EQ(Text(x), "3.375");
+    EXPECT_EQ(Text(r2), "5");
   }
   {
     BigDecimal inArena("7", &arena);
     Ptr r = a + b;
-    r->swap(inArena);  // heap digits now held by an arena object, and back
+    r->swap(inArena);  // heap digits held by an arena object
+    r.reset();
     EXPECT_EQ(Text(inArena), "3.75");
-    EXPECT_EQ(Text(r), "7");
-    inArena.swap(*r);
-    EXPECT_EQ(Text(r), "3.75");
-    BigDecimal fromArena(inArena);
-    EXPECT_EQ(Text(fromArena), "7");
-  }
-  {
-    // Results placed in an arena, released in any order.
-    BigDecimal left("8", &arena);
-    Ptr r1 = left + a;
-    Ptr r2 = left * a;
-    BigDecimal x("1", nullptr);
-    r1->swap(x);
-    r1.reset();
-    EXPECT_EQ(Text(x), "9.5");
-    EXPECT_EQ(Text(r2), "12.0");
   }
 }
 
@@ -338,13 +314,10 @@ TEST(BigDecimalArithmetic, WorkedExamples) {
     char const* result;
     int scale;
   } const cases[] = {
-      {"3.25", '-', "0.5", "2.75", 2},     {"0.5", '-', "3.25", "-2.75", 2},   {"1.25", '+', "10", "11.25", 2},
-      {"10.25", '+', "-0.5", "9.75", 2},   {"1.5", '*', "0.20", "0.300", 3},   {"10", '/', "4", "2", 0},
-      {"1.0", '/', "3", "0.3", 1},         {"-7", '/', "2", "-3", 0},          {"7", '/', "-2", "-3", 0},
-      {"-7", '/', "-2", "3", 0},           {"-1.5", '*', "-1.5", "2.25", 2},   {"0.001", '*', "0.001", "0.000001", 6},
-      {"99.99", '+', "0.01", "100.00", 2}, {"100", '-', "0.001", "99.999", 3}, {"-5", '+', "3", "-2", 0},
-      {"-5", '-', "-3", "-2", 0},          {"-5", '-', "3", "-8", 0},          {"5", '-', "-3", "8", 0},
-      {"0.1", '+', "0.02", "0.12", 2},     {"1", '/', "7", "0", 0},            {"22", '/', "7.0", "3", 0},
+      {"3.25", '-', "0.5", "2.75", 2},     {"0.5", '-', "3.25", "-2.75", 2}, {"1.25", '+', "10", "11.25", 2},
+      {"10.25", '+', "-0.5", "9.75", 2},   {"1.5", '*', "0.20", "0.300", 3}, {"10", '/', "4", "2", 0},
+      {"1.0", '/', "3", "0.3", 1},         {"-7", '/', "2", "-3", 0},        {"7", '/', "-2", "-3", 0},
+      {"99.99", '+', "0.01", "100.00", 2}, {"22", '/', "7.0", "3", 0},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(std::string(c.a) + c.op + c.b);
@@ -432,44 +405,28 @@ TEST(BigDecimalArithmetic, ChecksInOrder) {
 }
 
 TEST(BigDecimalArithmetic, LongResults) {
-  // (10^200 - 1)^2 = 10^400 - 2 10^200 + 1, far beyond 255 digits.
+  // (10^200 - 1)^2 = 10^400 - 2 10^200 + 1, far beyond 255 digits; the
+  // differential tests cover such lengths at random.
   std::string const nines(200, '9');
   BigDecimal a(nines.c_str(), nullptr);
   Ptr square = a * a;
-  std::string const expected = std::string(199, '9') + "8" + std::string(199, '0') + "1";
-  EXPECT_EQ(Text(square), expected);
-  EXPECT_EQ(square->Precision(), 400);
-  Ptr back = square->Divide(a, 0);
-  EXPECT_EQ(Text(back), nines);
-  Ptr sum = a + a;
-  EXPECT_EQ(Text(sum), "1" + std::string(199, '9') + "8");
-  BigDecimal tenth(("0." + std::string(300, '0') + "1").c_str(), nullptr);
-  Ptr diff = tenth - a;
-  EXPECT_EQ(Text(diff), "-" + std::string(199, '9') + "8." + std::string(301, '9'));
+  EXPECT_EQ(Text(square), std::string(199, '9') + "8" + std::string(199, '0') + "1");
+  EXPECT_EQ(Text(square->Divide(a, 0)), nines);
 }
 
 TEST(BigDecimalCompare, ByValue) {
   BigDecimal minusHalf("-0.5", nullptr), zero("0", nullptr), thousandth("0.001", nullptr);
-  EXPECT_TRUE(minusHalf < zero);
-  EXPECT_TRUE(zero < thousandth);
-  EXPECT_TRUE(thousandth > minusHalf);
-  EXPECT_EQ(zero.CompareTo(minusHalf), 1);
-  BigDecimal a("1.50", nullptr), b("1.5", nullptr), c("1.500000000000000000000000001", nullptr);
+  EXPECT_TRUE(minusHalf < zero && zero < thousandth && thousandth > minusHalf);
+  BigDecimal a("1.50", nullptr), b("1.5", nullptr), m2("-2", nullptr), m1999("-1.999", nullptr);
   EXPECT_TRUE(a == b);
-  EXPECT_EQ(a.CompareTo(b), 0);
-  EXPECT_TRUE(c > a);
-  BigDecimal m2("-2", nullptr), m1999("-1.999", nullptr);
   EXPECT_TRUE(m2 < m1999);
-  EXPECT_EQ(m1999.CompareTo(m2), 1);
+  Ptr computedZero = a - b;
+  EXPECT_TRUE(BigDecimal("0.000", nullptr) == *computedZero);
   // Values far apart in scale compare without being aligned digit by digit.
-  BigDecimal tiny("1e-2147483647", nullptr), one("1", nullptr);
+  BigDecimal tiny("1e-2147483647", nullptr), one("1", nullptr), tinyToo("0.1e-2147483646", nullptr);
   EXPECT_EQ(tiny.CompareTo(one), -1);
   EXPECT_EQ(tiny.CompareTo(zero), 1);
-  BigDecimal tinyToo("0.1e-2147483646", nullptr);
   EXPECT_EQ(tiny.CompareTo(tinyToo), 0);
-  BigDecimal z1("0.000", nullptr);
-  Ptr z2 = a - b;
-  EXPECT_TRUE(z1 == *z2);
 }
 
 TEST(BigDecimalText, FormsOfOneValue) {
