@@ -84,8 +84,10 @@
 // method above about 320 digits, and division is schoolbook long division in
 // base 10^18 (quotient digits times divisor digits).
 //
-// Thread safety: distinct objects may be used from distinct threads; one
-// object may be read from several threads at once.
+// Thread safety: distinct objects may be used from distinct threads, and
+// one object may be read (compared, printed, used as an operand) from several
+// threads at once, except that results are placed in the left operand's
+// arena, which is no safer to share between threads than any other arena.
 #pragma once
 
 #include <cstddef>
