@@ -8,22 +8,9 @@
 #include <vector>
 
 #include "DataType/Calendar/DateTime.h"
+#include "DateTimeChecks.h"
 
 using QDataType::DateTime;
-
-namespace {
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-bool Valid(DateTime const& d) {
-  return d.GetMonth() >= 1 && d.GetMonth() <= 12 && d.GetDay() >= 1 && d.GetDay() <= d.GetDaysInMonth() &&
-         d.GetHour() >= 0 && d.GetHour() <= 23 && d.GetMinute() >= 0 && d.GetMinute() <= 59 && d.GetSecond() >= 0 &&
-         d.GetSecond() <= 59 && d.GetMillisecond() >= 0 && d.GetMillisecond() <= 999;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   std::vector<char> text(data, data + size);
