@@ -401,6 +401,18 @@ void CheckPrintable(std::int64_t s) {
   if (s > kLimit) ThrowTooLong();
 }
 
+// Prints a value (zero as "0") and hands the narrow text, its length and
+// where its point stands (null when it has none) to `take`.
+template <class Take>
+auto PrintValue(DecimalDigits const* d, std::int64_t scale, Take take) {
+  if (d->sign == 0) return take("0", std::size_t{1}, nullptr);
+  CheckPrintable(scale);
+  TextBuffer<char> text(TextLength(d, scale));
+  char* point = nullptr;
+  char* const end = WriteText(text.Get(), d, scale, &point);
+  return take(text.Get(), static_cast<std::size_t>(end - text.Get()), point);
+}
+
 QBase::ReturnWString Widen(char const* text, std::size_t n, char const* point = nullptr,
                            unsigned short separator = '.') {
   TextBuffer<unsigned short> wide(n + 1);
@@ -801,36 +813,22 @@ int BigDecimal::CompareTo(BigDecimal const& b) const {
 
 QBase::ReturnString BigDecimal::ToString() {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
-  if (d->sign == 0) return QBase::ReturnString("0", 1);
-  CheckPrintable(scale_);
-  TextBuffer<char> text(TextLength(d, scale_));
-  char* point;
-  char* const end = WriteText(text.Get(), d, scale_, &point);
-  return QBase::ReturnString(text.Get(), static_cast<std::size_t>(end - text.Get()));
+  return PrintValue(AsDigits(digits_), scale_,
+                    [](char const* text, std::size_t n, char const*) { return QBase::ReturnString(text, n); });
 }
 
 QBase::ReturnWString BigDecimal::ToWString() {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
-  if (d->sign == 0) return Widen("0", 1);
-  CheckPrintable(scale_);
-  TextBuffer<char> text(TextLength(d, scale_));
-  char* point;
-  char* const end = WriteText(text.Get(), d, scale_, &point);
-  return Widen(text.Get(), static_cast<std::size_t>(end - text.Get()));
+  return PrintValue(AsDigits(digits_), scale_,
+                    [](char const* text, std::size_t n, char const*) { return Widen(text, n); });
 }
 
 QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) {
   CheckValid();
   unsigned short const separator = Platform::DecimalSeparatorForLCID(locale);
-  DecimalDigits const* const d = AsDigits(digits_);
-  if (d->sign == 0) return Widen("0", 1);
-  CheckPrintable(scale_);
-  TextBuffer<char> text(TextLength(d, scale_));
-  char* point;
-  char* const end = WriteText(text.Get(), d, scale_, &point);
-  return Widen(text.Get(), static_cast<std::size_t>(end - text.Get()), point, separator);
+  return PrintValue(AsDigits(digits_), scale_, [separator](char const* text, std::size_t n, char const* point) {
+    return Widen(text, n, point, separator);
+  });
 }
 
 QBase::ReturnWString BigDecimal::MantissaToWString() {
