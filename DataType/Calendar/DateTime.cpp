@@ -228,15 +228,12 @@ long long DateTime::ToMilliseconds(DateTime const& d) noexcept {
 }
 
 double DateTime::MillisecondsToDATE(long long ms) noexcept {
+  // The quotient is kept whole (|q| < 2^37 for any count), so a count far
+  // outside the calendar stays far outside it and the double constructor
+  // clamps it to the nearer end, instead of wrapping back into the calendar.
   const long long q = ms / kMsPerDay;
   const double f = static_cast<double>(ms % kMsPerDay) / 86400000.0;
-  if (q < -2147483647LL - 1 || q > 2147483647LL) {
-    // Far outside the calendar (the double constructor clamps it anyway): keep
-    // the quotient whole rather than wrapping it to 32 bits.
-    return static_cast<double>(q) + f;
-  }
-  const int qi = static_cast<int>(q);
-  return f < 0 ? static_cast<double>(qi - 1) + (f + 1.0) : static_cast<double>(qi) + f;
+  return f < 0 ? static_cast<double>(q - 1) + (f + 1.0) : static_cast<double>(q) + f;
 }
 
 double DateTime::ToDATE() const noexcept {

@@ -36,6 +36,17 @@ TEST(DateTimeArithmetic, MovesAndDifferencesFollowTheMillisecondCount) {
   EXPECT_EQ(Show(DateTime(2024, 1, 1) + TimeSpan(LLONG_MAX)).substr(0, 11), "65535-12-30");
   EXPECT_EQ(Show(DateTime(2024, 1, 1) - TimeSpan(LLONG_MAX)).substr(0, 10), "0001-01-01");
   EXPECT_EQ((DateTime(2024, 3, 1) - DateTime(2024, 2, 28, 12)).GetTotalMilliseconds(), 129600000);
+  // Counts whose day quotient leaves 32 bits still land on the clamped ends
+  // (a fuzz finding: the quotient used to be narrowed to int first).
+  for (long long far : {-185542587187200101LL, -2147483648LL * kDay - 1, 2147483648LL * kDay, LLONG_MIN}) {
+    const double x = DateTime::MillisecondsToDATE(far);
+    EXPECT_TRUE(far < 0 ? x <= -2147483648.0 : x >= 2147483648.0) << far;
+    EXPECT_EQ(Show(DateTime() + TimeSpan(far)).substr(0, 11), far < 0 ? "0001-01-01 " : "65535-12-30") << far;
+    if (far != LLONG_MIN) {
+      EXPECT_EQ(Show(DateTime() - TimeSpan(far)).substr(0, 11), far < 0 ? "65535-12-30" : "0001-01-01 ") << far;
+    }
+  }
+
   EXPECT_EQ((DateTime(2024, 6, 1, 0, 0, 0, 0, 60, 60) + TimeSpan(0)).GetBias(), 0);
 
   std::mt19937_64 rng(11);
