@@ -3,7 +3,9 @@
 #   1. g++ build (warnings are errors), unit tests, benchmarks compiled;
 #   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
 #   3. the installed package and add_subdirectory consumed by a tiny project;
-#   4. the libFuzzer targets, each run briefly (FUZZ_SECONDS, default 20).
+#   4. the libFuzzer targets: every checked-in input replayed (a failure is a
+#      regression), then each target run briefly for new inputs (FUZZ_SECONDS,
+#      default 20; findings are reported, not gating).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -57,28 +59,47 @@ cmake --build build/consumer-subdir -j"$jobs" >/dev/null
 ./build/consumer-subdir/consumer
 passed=$((passed + 2))
 
-echo "== fuzz targets (${fuzz_seconds}s each)"
+echo "== fuzz targets: replay of the checked-in corpus and regressions, then ${fuzz_seconds}s of new inputs each"
 fz="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
   -DQDT_SHARED=OFF -DQDT_BUILD_TESTS=OFF -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF -DQDT_BUILD_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="$fz" >/dev/null
 cmake --build build/fuzz -j"$jobs"
+findings=0
 for target in build/fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
-  corpus=build/fuzz/corpus/$name
-  mkdir -p "$corpus"
-  extra=()
-  [ -d "fuzz/corpus/$name" ] && extra=("fuzz/corpus/$name")
-  echo "-- $name"
-  if "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" ${extra[@]+"${extra[@]}"} \
-       >"build/fuzz/$name.log" 2>&1; then
+  # 1. Replay: every checked-in input once. Deterministic; a failure here is a
+  #    regression and fails the run.
+  inputs=()
+  for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do
+    [ -d "$dir" ] && while IFS= read -r -d '' f; do inputs+=("$f"); done < <(find "$dir" -type f -print0 | sort -z)
+  done
+  echo "-- $name: replaying ${#inputs[@]} inputs"
+  if [ ${#inputs[@]} -eq 0 ] || "$target" "${inputs[@]}" >"build/fuzz/$name.replay.log" 2>&1; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    tail -n 60 "build/fuzz/$name.log"
+    tail -n 60 "build/fuzz/$name.replay.log"
+  fi
+  # 2. Exploration: a short run from the checked-in corpus for new inputs.
+  #    What it finds is reported with the input in base64 (to be fixed and
+  #    added to fuzz/regressions/) but does not fail the run: whether a short
+  #    random run finds something is chance, and the gate must not be.
+  corpus=build/fuzz/corpus/$name
+  artifacts=build/fuzz/findings/$name/
+  rm -rf "$artifacts" && mkdir -p "$corpus" "$artifacts"
+  seeds=()
+  for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && seeds+=("$dir"); done
+  if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -print_final_stats=0 -artifact_prefix="$artifacts" \
+       "$corpus" ${seeds[@]+"${seeds[@]}"} >"build/fuzz/$name.log" 2>&1; then
+    findings=$((findings + 1))
+    echo "!! $name: new finding (not a regression of a checked-in input):"
+    grep -E 'ERROR|runtime error|SUMMARY' "build/fuzz/$name.log" | head -n 5 || true
+    for f in "$artifacts"*; do [ -f "$f" ] && echo "   $(basename "$f"): $(base64 -w0 "$f")"; done
   fi
 done
+[ "$findings" -gt 0 ] && echo "!! ${findings} new fuzz finding(s) above: fix them and add the inputs to fuzz/regressions/"
 
 echo
 echo "${passed} passed, ${failed} failed"
