@@ -10,7 +10,7 @@
 
 #include "DataType/Calendar/DateTime.h"
 #include "DateTimeTestPeer.h"
-#include "ZoneScopedTZ.h"
+#include "support/ScopedTZ.h"
 
 namespace QDataType {
 namespace {

@@ -13,7 +13,7 @@
 #include "DataType/Calendar/DateTime.h"
 #include "DateTimeTestPeer.h"
 #include "Platform/Zone.h"
-#include "ZoneScopedTZ.h"
+#include "support/ScopedTZ.h"
 
 namespace QDataType {
 namespace {
