@@ -399,65 +399,6 @@ using Limbs = std::unique_ptr<Limb[]>;
 // x -= 1 over n limbs (x not zero).
 void Decrement(Limb* x, std::size_t n) noexcept { SubBorrow(x, x, n, 1); }
 
-// Approximate reciprocal (Brent and Zimmermann, "Modern Computer
-// Arithmetic", algorithm 3.5): for A of n limbs with its top limb at least
-// B / 2, x[0 .. n] = X with A X < B^2n <= A (X + 2), up to a few units in the
-// last place, which the callers absorb. Newton's iteration doubles the
-// precision of the reciprocal of A's top half; the base case is long
-// division of B^2n - 1.
-void Reciprocal(Limb* x, Limb const* a, std::size_t n) {
-  if (n <= kReciprocalBase) {
-    Limbs work(new Limb[2 * n + 1]);
-    std::fill(work.get(), work.get() + 2 * n, kBase - 1);
-    work[2 * n] = 0;
-    DivKnuth(x, work.get(), 2 * n, a, n);
-    return;
-  }
-  std::size_t const l = (n - 1) / 2;
-  std::size_t const h = n - l;
-  Limbs xh(new Limb[h + 1]);
-  Reciprocal(xh.get(), a + l, h);
-  // T = A Xh, at most B^(n+h) after stepping Xh down.
-  std::size_t const nt = n + h + 1;
-  Limbs t(new Limb[nt]);
-  Mul(t.get(), a, n, xh.get(), h + 1);
-  while (Normalized(t.get(), nt) > n + h) {
-    Decrement(xh.get(), h + 1);
-    Limb const borrow = SubN(t.get(), t.get(), a, n);
-    SubBorrow(t.get() + n, t.get() + n, nt - n, borrow);
-  }
-  // T = B^(n+h) - T, then its limbs from l up.
-  Limb* const tl = t.get();
-  {
-    std::size_t i = 0;
-    while (i < n + h && tl[i] == 0) ++i;
-    if (i < n + h) {
-      tl[i] = kBase - tl[i];
-      for (++i; i < n + h; ++i) tl[i] = kBase - 1 - tl[i];
-    }
-  }
-  Limb const* const tm = tl + l;
-  std::size_t const ntm = Normalized(tm, n + h - l);
-  // X = Xh B^l + floor(Tm Xh / B^(2h-l)).
-  std::fill(x, x + n + 1, Limb{0});
-  std::copy(xh.get(), xh.get() + h + 1, x + l);
-  if (ntm == 0) return;
-  std::size_t const nu = ntm + h + 1;
-  Limbs u(new Limb[nu]);
-  Mul(u.get(), tm, ntm, xh.get(), h + 1);
-  std::size_t const drop = 2 * h - l;
-  if (nu > drop) {
-    std::size_t const len = std::min(nu - drop, n + 1);
-    Limb const carry = AddN(x, x, u.get() + drop, len);
-    Limb const over = AddCarry(x + len, x + len, n + 1 - len, carry);
-    if (over != 0 || Normalized(u.get() + drop, nu - drop) > n + 1 || x[n] >= 2) {
-      // Far above the reciprocal, which is at most 2 B^n: hold it just below.
-      std::fill(x, x + n, kBase - 1);
-      x[n] = 1;
-    }
-  }
-}
-
 // (x - y) mod (B^L - 1) into x, for x, y below B^L; the result is reduced.
 void SubCyclic(Limb* x, Limb const* y, std::size_t L) noexcept {
   if (SubN(x, x, y, L) != 0) Decrement(x, L);  // the borrow took B^L: give back 1
@@ -476,6 +417,99 @@ void FoldCyclic(Limb* r, Limb const* a, std::size_t n, std::size_t L) noexcept {
   std::copy(a, a + first, r);
   std::fill(r + first, r + L, Limb{0});
   for (std::size_t off = L; off < n; off += L) AddCyclic(r, a + off, std::min(L, n - off), L);
+}
+
+// Approximate reciprocal (Brent and Zimmermann, "Modern Computer
+// Arithmetic", algorithm 3.5): for A of n limbs with its top limb at least
+// B / 2, x[0 .. n] = X with A X < B^2n <= A (X + 2), up to a few units in the
+// last place, which the callers absorb. Newton's iteration doubles the
+// precision of the reciprocal of A's top half; the base case is long
+// division of B^2n - 1.
+void Reciprocal(Limb* x, Limb const* a, std::size_t n) {
+  if (n <= kReciprocalBase) {
+    Limbs work(new Limb[2 * n + 1]);
+    std::fill(work.get(), work.get() + 2 * n, kBase - 1);
+    work[2 * n] = 0;
+    DivKnuth(x, work.get(), 2 * n, a, n);
+    return;
+  }
+  std::size_t const l = (n - 1) / 2;
+  std::size_t const h = n - l;
+  Limbs xh(new Limb[h + 1]);
+  Reciprocal(xh.get(), a + l, h);
+  // T = B^(n+h) - A Xh, brought to [0, A) by stepping Xh down. A Xh lies
+  // within a few A of B^(n+h), so for long operands its difference from
+  // B^(n+h) comes from a cyclic product of length L > n + 1, about half the
+  // length of the full one.
+  std::size_t const nt = n + h + 1;
+  std::size_t const L = TransformLength(n + 2);
+  bool const cyclic = h + 1 >= kTransformThreshold && L < nt;
+  Limbs t(new Limb[std::max(nt, L)]);
+  Limb* const tl = t.get();
+  std::size_t size;  // limbs of T
+  if (cyclic) {
+    // D = A Xh - B^(n+h) modulo B^L - 1, where B^(n+h) = B^(n+h-L).
+    MulCyclic(tl, L, a, n, xh.get(), h + 1);
+    Limbs e(new Limb[L]);
+    std::fill(e.get(), e.get() + L, Limb{0});
+    e[n + h >= L ? n + h - L : n + h] = 1;
+    SubCyclic(tl, e.get(), L);
+    if (Normalized(tl, L) <= n + 1) {
+      // A Xh >= B^(n+h) by D: step down until below.
+      for (;;) {
+        Decrement(xh.get(), h + 1);
+        std::size_t const nd = Normalized(tl, L);
+        if (Compare(tl, nd, a, n) < 0) {
+          // T = A - D
+          Limb const borrow = SubN(tl, a, tl, nd);
+          SubBorrow(tl + nd, a + nd, n - nd, borrow);
+          std::fill(tl + n, tl + L, Limb{0});
+          break;
+        }
+        Limb const borrow = SubN(tl, tl, a, n);
+        SubBorrow(tl + n, tl + n, nd - n, borrow);
+      }
+    } else {
+      // Negative: T = B^L - 1 - D.
+      for (std::size_t i = 0; i < L; ++i) tl[i] = kBase - 1 - tl[i];
+    }
+    size = L;
+  } else {
+    Mul(tl, a, n, xh.get(), h + 1);
+    while (Normalized(tl, nt) > n + h) {
+      Decrement(xh.get(), h + 1);
+      Limb const borrow = SubN(tl, tl, a, n);
+      SubBorrow(tl + n, tl + n, nt - n, borrow);
+    }
+    // T = B^(n+h) - T
+    std::size_t i = 0;
+    while (i < n + h && tl[i] == 0) ++i;
+    if (i < n + h) {
+      tl[i] = kBase - tl[i];
+      for (++i; i < n + h; ++i) tl[i] = kBase - 1 - tl[i];
+    }
+    size = n + h;
+  }
+  Limb const* const tm = tl + l;
+  std::size_t const ntm = Normalized(tm, size - l);
+  // X = Xh B^l + floor(Tm Xh / B^(2h-l)).
+  std::fill(x, x + n + 1, Limb{0});
+  std::copy(xh.get(), xh.get() + h + 1, x + l);
+  if (ntm == 0) return;
+  std::size_t const nu = ntm + h + 1;
+  Limbs u(new Limb[nu]);
+  Mul(u.get(), tm, ntm, xh.get(), h + 1);
+  std::size_t const drop = 2 * h - l;
+  if (nu > drop) {
+    std::size_t const len = std::min(nu - drop, n + 1);
+    Limb const carry = AddN(x, x, u.get() + drop, len);
+    Limb const over = AddCarry(x + len, x + len, n + 1 - len, carry);
+    if (over != 0 || Normalized(u.get() + drop, nu - drop) > n + 1 || x[n] >= 2) {
+      // Far above the reciprocal, which is at most 2 B^n: hold it just below.
+      std::fill(x, x + n, kBase - 1);
+      x[n] = 1;
+    }
+  }
 }
 
 // Division by Newton's method: q[0 .. m) = floor(U / V) for U of m + nv

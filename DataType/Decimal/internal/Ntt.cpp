@@ -233,12 +233,81 @@ void Inverse(Limb* a, std::size_t n, std::size_t node, Limb const* roots, Modulu
   }
 }
 
-// out[0 .. N) = the cyclic convolution of a and b modulo q.p, fully reduced.
-// fb is working storage of N limbs (unused when squaring), roots of N / 2.
+// Lengths 3M (M a power of two) go through the three factors of x^3M - 1,
+// x^M - c for the cube roots of unity c = 1, w, w^2: the residues of f are
+// f0 + c f1 + c^2 f2 (f0, f1, f2 its thirds), and a residue modulo x^M - c
+// becomes a cyclic one of length M by the substitution x = y g^i with
+// g^M = c (g a root of order 3M): its coefficient i is multiplied by g^i.
+struct Thirds {
+  Thirds(std::size_t M, Prime const& q) : twist(new Limb[2 * M]) {
+    Limb const p = q.p;
+    Limb const g = PowMod(q.generator, (p - 1) / (3 * M), p);
+    Limb const w = PowMod(g, M, p);
+    omega = ToMontgomery(w, q);
+    Limb const gM = ToMontgomery(g, q);
+    Limb const giM = ToMontgomery(PowMod(g, p - 2, p), q);
+    Limb* const up = twist.get();
+    Limb* const down = up + M;
+    up[0] = down[0] = ToMontgomery(1, q);
+    for (std::size_t i = 1; i < M; ++i) {
+      up[i] = Reduce2(MontMul(up[i - 1], gM, q), p);
+      down[i] = Reduce2(MontMul(down[i - 1], giM, q), p);
+    }
+  }
+  std::unique_ptr<Limb[]> twist;  // g^i, then g^-i, for i < M (Montgomery form)
+  Limb omega;                     // w (Montgomery form)
+};
+
+// f (length 3M, values below p) -> its three twisted residues, below 4p.
+void SplitThirds(Limb* f, std::size_t M, Thirds const& t, Modulus const mod) noexcept {
+  Limb const p = mod.p;
+  Limb const* const up = t.twist.get();
+  for (std::size_t i = 0; i < M; ++i) {
+    Limb const x = f[i];
+    Limb const y = f[M + i];
+    Limb const z = f[2 * M + i];
+    Limb const ty = Reduce2(mod.Mul(y, t.omega), p);  // w y
+    Limb const tz = Reduce2(mod.Mul(z, t.omega), p);  // w z
+    Limb const tzz = Reduce2(mod.Mul(tz, t.omega), p);  // w^2 z
+    Limb const s = Reduce2(y + z, p);
+    Limb const u = Reduce2(ty + tzz, p);
+    f[i] = x + s;                                   // x + y + z
+    Limb const rw = x + u;                          // x + w y + w^2 z
+    Limb const rw2 = x + 2 * p - s - u;             // x + w^2 y + w z = x - y - z - w y - w^2 z
+    Limb const g = up[i];
+    f[M + i] = mod.Mul(rw, g);
+    f[2 * M + i] = mod.Mul(rw2, Reduce2(mod.Mul(g, g), p));
+  }
+}
+
+// Undoes SplitThirds up to the factor 3: residues below 2p in, below 4p out.
+void JoinThirds(Limb* f, std::size_t M, Thirds const& t, Modulus const mod) noexcept {
+  Limb const p = mod.p;
+  Limb const* const down = t.twist.get() + M;
+  for (std::size_t i = 0; i < M; ++i) {
+    Limb const g = down[i];
+    Limb const r1 = Reduce2(f[i], p);
+    Limb const rw = Reduce2(mod.Mul(f[M + i], g), p);
+    Limb const rw2 = Reduce2(mod.Mul(f[2 * M + i], Reduce2(mod.Mul(g, g), p)), p);
+    Limb const a = Reduce2(mod.Mul(rw, t.omega), p);   // w rw
+    Limb const b = Reduce2(mod.Mul(rw2, t.omega), p);  // w rw2
+    f[i] = r1 + rw + rw2;                              // < 3p
+    f[M + i] = r1 + b + 2 * p - rw - a;                // r1 + w^2 rw + w rw2
+    f[2 * M + i] = r1 + a + 2 * p - rw2 - b;           // r1 + w rw + w^2 rw2
+  }
+}
+
+// out[0 .. N) = the cyclic convolution of a and b modulo q.p, fully reduced,
+// for N = M or 3M. fb is working storage of N limbs (unused when squaring),
+// roots of N / 2.
 void ConvolveModPrime(Limb* out, Limb* fb, Limb* roots, std::size_t N, Limb const* a, std::size_t na, Limb const* b,
                       std::size_t nb, Prime const& q) {
   Limb const p = q.p;
+  Modulus const mod(q);
   bool const square = a == b && na == nb;
+  std::size_t const M = N % 3 == 0 ? N / 3 : N;
+  std::unique_ptr<Thirds> thirds;
+  if (M != N) thirds.reset(new Thirds(M, q));
   // The limbs, read as residues (each is below 10^18 < p), and zeros, wrapped
   // modulo x^N - 1 when longer than N.
   auto load = [N](Limb* f, Limb const* x, std::size_t n, Limb modulus) {
@@ -250,17 +319,20 @@ void ConvolveModPrime(Limb* out, Limb* fb, Limb* roots, std::size_t N, Limb cons
       f[i % N] = s >= modulus ? s - modulus : s;
     }
   };
-  FillRoots(roots, N / 2, q, false);
+  auto forward = [&](Limb* f) {
+    if (thirds) SplitThirds(f, M, *thirds, mod);
+    for (std::size_t k = 0; k < N; k += M) Forward(f + k, M, 0, roots, mod);
+  };
+  FillRoots(roots, std::max<std::size_t>(M / 2, 1), q, false);
   load(out, a, na, p);
-  Forward(out, N, 0, roots, Modulus(q));
+  forward(out);
   Limb const* g = out;
   if (!square) {
     load(fb, b, nb, p);
-    Forward(fb, N, 0, roots, Modulus(q));
+    forward(fb);
     g = fb;
   }
   Limb const p2 = 2 * p;
-  Modulus const mod(q);
   for (std::size_t i = 0; i < N; ++i) {
     Limb x = out[i];
     x -= x >= p2 ? p2 : 0;
@@ -268,8 +340,9 @@ void ConvolveModPrime(Limb* out, Limb* fb, Limb* roots, std::size_t N, Limb cons
     y -= y >= p2 ? p2 : 0;
     out[i] = mod.Mul(x, y);  // x y R^-1
   }
-  FillRoots(roots, N / 2, q, true);
-  Inverse(out, N, 0, roots, Modulus(q));
+  FillRoots(roots, std::max<std::size_t>(M / 2, 1), q, true);
+  for (std::size_t k = 0; k < N; k += M) Inverse(out + k, M, 0, roots, mod);
+  if (thirds) JoinThirds(out, M, *thirds, mod);
   // The inverse leaves N c R^-1: multiply by R^2 / N (Montgomery form of R / N).
   Limb const nInverse = PowMod(static_cast<Limb>(N % p), p - 2, p);
   Limb const scale = ToMontgomery(MulMod(nInverse, static_cast<Limb>((Wide{1} << 64) % p), p), q);
@@ -361,14 +434,15 @@ class Convolution {
 }  // namespace
 
 std::size_t TransformLength(std::size_t n) noexcept {
-  std::size_t N = 1;
+  std::size_t N = 4;
   while (N < n) N *= 2;
-  return N;
+  // 3 2^k when it is enough: it wastes less than the next power of two.
+  return N >= 8 && N / 4 * 3 >= n ? N / 4 * 3 : N;
 }
 
 void MulTransform(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
   std::size_t const n = na + nb;
-  std::size_t const N = std::max<std::size_t>(TransformLength(n), 2);
+  std::size_t const N = TransformLength(n);
   Convolution conv(N, a, na, b, nb);
   Limb c1 = 0, c0 = 0;
   // The product has n limbs; coefficient n - 1 is zero, so the carry ends there.
