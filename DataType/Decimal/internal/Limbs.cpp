@@ -12,23 +12,6 @@ namespace decimal {
 
 namespace {
 
-// Crossovers, in limbs of the shorter operand (see Limbs.h). A build for
-// fuzzing lowers them (QDT_DECIMAL_LOW_CROSSOVERS) so that short inputs reach
-// every algorithm.
-#ifdef QDT_DECIMAL_LOW_CROSSOVERS
-constexpr std::size_t kKaratsubaThreshold = 6;
-constexpr std::size_t kTransformThreshold = 24;
-constexpr std::size_t kNewtonThreshold = 5;
-constexpr std::size_t kReciprocalBase = 3;
-#else
-// Below this many limbs (about 320 digits) the schoolbook product is used.
-// It also bounds the products in one column to 17, which keeps a column's
-// sum below 10^18 * 2^64: one split per column.
-constexpr std::size_t kKaratsubaThreshold = 18;
-constexpr std::size_t kTransformThreshold = 700;
-constexpr std::size_t kNewtonThreshold = 150;
-constexpr std::size_t kReciprocalBase = 60;
-#endif
 static_assert(kKaratsubaThreshold <= 18, "at most 17 products in a column");
 static_assert(kNewtonThreshold >= 3 && kReciprocalBase >= 2, "long division needs two divisor limbs");
 
