@@ -368,19 +368,22 @@ TEST(BigDecimalVersusGmp, AroundEachCrossover) {
   }
 }
 
-// The long-operand algorithms at a million digits: the product, 2n by n
-// digits, and n by n digits at scale n.
+// The long-operand algorithms with million-digit operands: the product, a
+// dividend of a million digits by half as many, and half a million by half a
+// million at that scale (a quotient of as many digits).
 TEST(BigDecimalVersusGmp, MillionDigitOperands) {
   std::mt19937_64 rng(1000000);
   long const n = 1000000;
   std::string const a = PatternDigits(rng, n);
   std::string const b = PatternDigits(rng, n);
-  std::string const twice = PatternDigits(rng, 2 * n);
-  Expected const ea{Z(a), 0}, eb{Z(b), 0}, e2{Z(twice), 0};
-  BigDecimal x(a.c_str(), nullptr), y(b.c_str(), nullptr), z(twice.c_str(), nullptr);
+  std::string const half = PatternDigits(rng, n / 2);
+  Expected const ea{Z(a), 0}, eb{Z(b), 0}, eh{Z(half), 0};
+  BigDecimal x(a.c_str(), nullptr), y(b.c_str(), nullptr), z(half.c_str(), nullptr);
   Check(x * y, Multiply(ea, eb), true, "a * b");
-  Check(z.Divide(y, 10), Divide(e2, eb, 10), true, "2n by n digits");
-  Check(x.Divide(y, static_cast<int>(n)), Divide(ea, eb, n), true, "n by n digits at scale n");
+  Check(x.Divide(z, 10), Divide(ea, eh, 10), true, "2n by n digits");
+  Expected const eq{Z(a.substr(0, n / 2)), 0};
+  BigDecimal w(a.substr(0, n / 2).c_str(), nullptr);
+  Check(w.Divide(z, static_cast<int>(n / 2)), Divide(eq, eh, n / 2), true, "n by n digits at scale n");
 }
 
 }  // namespace
