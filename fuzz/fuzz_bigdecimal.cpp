@@ -8,9 +8,16 @@
 // Input: one control byte (which operands live in an arena, the scale for
 // Divide), then the text of a, a line feed, the text of b.
 //
+//   (a b) / b at a's scale is a.
 // Operations whose results could pass BigDecimal::kMaxDigits must throw
 // std::length_error; those between kFuzzDigits and that limit are skipped to
 // keep each run short.
+//
+// The fuzz build lowers the library's crossovers between algorithms
+// (QDT_DECIMAL_LOW_CROSSOVERS, see fuzz/CMakeLists.txt): products from 24
+// limbs (432 digits) on use number-theoretic transforms, divisions with
+// quotient and divisor of 5 limbs or more Newton's method, so inputs of a
+// few hundred characters reach every algorithm.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -126,6 +133,11 @@ void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena) {
       Check(product->Scale() == x.scale + y.scale);
       Check(product->Signum() == a.Signum() * b.Signum());
       CheckTextForms(*product, arena);
+      // Division undoes the product exactly: (a b) / b at a's scale is a.
+      if (b.Signum() != 0) {
+        Ptr back = Run(Classify(x.precision + 1), [&] { return product->Divide(b, static_cast<int>(x.scale)); });
+        if (back) Check(back->CompareTo(a) == 0);
+      }
     }
   } else {
     bool thrown = false;

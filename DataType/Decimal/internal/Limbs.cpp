@@ -1,6 +1,7 @@
 #include "DataType/Decimal/internal/Limbs.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -20,8 +21,71 @@ static_assert(kNewtonThreshold >= 3 && kReciprocalBase >= 2, "long division need
 // constant; the splits of successive columns are independent of each other,
 // and only the short sum r_k + c1_(k-1) + c2_(k-2) + carry runs from column
 // to column.
+// The same by columns for operands of fixed sizes up to kFixedLimbs limbs,
+// unrolled: no loop bounds to predict, and the column sums stay in
+// registers.
+constexpr std::size_t kFixedLimbs = 8;
+constexpr std::size_t kChainColumns = 3;
+
+template <std::size_t NA, std::size_t NB>
+void MulFixed(Limb* r, Limb const* a, Limb const* b) noexcept {
+  constexpr std::size_t kColumns = NA + NB - 1;
+  Wide acc[kColumns] = {};
+#pragma GCC unroll 8
+  for (std::size_t i = 0; i < NA; ++i) {
+#pragma GCC unroll 8
+    for (std::size_t j = 0; j < NB; ++j) acc[i + j] += Wide{a[i]} * b[j];
+  }
+  if (kColumns <= kChainColumns) {
+    // Few columns: the quotient of each carries into the next (eight
+    // products and a carry stay below 10^18 2^64).
+    Limb carry = 0;
+#pragma GCC unroll 16
+    for (std::size_t k = 0; k < kColumns; ++k) {
+      Wide const t = acc[k] + carry;
+      carry = DivBase(static_cast<Limb>(t >> 64), static_cast<Limb>(t), r[k]);
+    }
+    r[kColumns] = carry;
+    return;
+  }
+  Limb c1Prev = 0, c2Prev = 0, c2Prev2 = 0, carry = 0;
+#pragma GCC unroll 16
+  for (std::size_t k = 0; k < kColumns; ++k) {
+    Limb low;
+    Limb const q = DivBase(static_cast<Limb>(acc[k] >> 64), static_cast<Limb>(acc[k]), low);
+    Limb const c2 = q / kBase;
+    Limb const c1 = q - c2 * kBase;
+    Limb const s = low + c1Prev + c2Prev2 + carry;  // < 2B + 20: no overflow
+    Limb const cy = static_cast<Limb>(s >= kBase) + static_cast<Limb>(s >= 2 * kBase);
+    r[k] = s - cy * kBase;
+    carry = cy;
+    c2Prev2 = c2Prev;
+    c2Prev = c2;
+    c1Prev = c1;
+  }
+  r[kColumns] = c1Prev + c2Prev2 + carry;
+}
+
+using FixedKernel = void (*)(Limb*, Limb const*, Limb const*) noexcept;
+
+template <std::size_t NA, std::size_t... J>
+constexpr std::array<FixedKernel, sizeof...(J)> FixedRow(std::index_sequence<J...>) {
+  return {&MulFixed<NA, J + 1>...};
+}
+template <std::size_t... I>
+constexpr std::array<std::array<FixedKernel, kFixedLimbs>, sizeof...(I)> FixedTable(std::index_sequence<I...>) {
+  return {FixedRow<I + 1>(std::make_index_sequence<kFixedLimbs>())...};
+}
+// kFixed[na - 1][nb - 1]
+constexpr std::array<std::array<FixedKernel, kFixedLimbs>, kFixedLimbs> kFixed =
+    FixedTable(std::make_index_sequence<kFixedLimbs>());
+
 void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
   std::size_t const columns = na + nb - 1;
+  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
+    kFixed[na - 1][nb - 1](r, a, b);
+    return;
+  }
   if (columns <= 3) {
     // Up to two limbs each: few enough columns to carry the quotient of
     // each into the next (two products and a carry stay below 10^18 2^64).
