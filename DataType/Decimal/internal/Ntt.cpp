@@ -27,6 +27,8 @@ struct Prime {
   Limb r2;          // R^2 mod p
   Limb generator;   // generates the multiplicative group
   int twoAdicity;   // 2^twoAdicity divides p - 1
+  Limb one;         // 1 in Montgomery form (R mod p)
+  Limb generatorM;  // the generator in Montgomery form
 };
 
 constexpr Prime MakePrime(Limb p, Limb generator) {
@@ -35,7 +37,7 @@ constexpr Prime MakePrime(Limb p, Limb generator) {
   Limb const r = static_cast<Limb>((Wide{1} << 64) % p);
   int k = 0;
   while ((((p - 1) >> k) & 1) == 0) ++k;
-  return Prime{p, Limb{0} - inv, MulMod(r, r, p), generator, k};
+  return Prime{p, Limb{0} - inv, MulMod(r, r, p), generator, k, r, MulMod(generator, r, p)};
 }
 
 // Three primes 2^62 - c 2^k + 1 above 10^18 (so that every limb is already a
@@ -74,6 +76,16 @@ constexpr Limb ToMontgomery(Limb x, Prime const& q) {
   return MulMod(x % q.p, r, q.p);
 }
 
+// Run-time conversions and powers in Montgomery form (no 128-bit division).
+inline Limb Montgomery(Limb x, Prime const& q) noexcept { return Reduce2(MontMul(x, q.r2, q), q.p); }  // x < 2^64
+inline Limb MontPow(Limb baseM, Limb e, Prime const& q) noexcept {
+  Limb r = q.one;
+  for (; e != 0; e >>= 1, baseM = Reduce2(MontMul(baseM, baseM, q), q.p)) {
+    if ((e & 1) != 0) r = Reduce2(MontMul(r, baseM, q), q.p);
+  }
+  return r;
+}
+
 // ---------------------------------------------------------------------------
 // Transforms. A block of length 2h holding a polynomial modulo x^2h - z^2
 // splits into its residues modulo x^h - z and x^h + z: lo + z hi and
@@ -92,14 +104,20 @@ constexpr Limb ToMontgomery(Limb x, Prime const& q) {
 // (inverse: their inverses): z(2^j + m) = z(2^j) z(m) for m < 2^j.
 void FillRoots(Limb* t, std::size_t n, Prime const& q, bool inverse) {
   Limb const p = q.p;
-  t[0] = ToMontgomery(1, q);
+  t[0] = q.one;
+  // Roots of order 2^(j+2) for the levels j used, from the highest by squaring.
+  std::size_t levels = 0;
+  while ((std::size_t{1} << levels) < n) ++levels;
+  Limb rootM[64];
+  if (levels > 0) {
+    Limb top = MontPow(q.generatorM, (p - 1) >> (levels + 1), q);
+    if (inverse) top = MontPow(top, p - 2, q);
+    rootM[levels - 1] = top;
+    for (std::size_t j = levels - 1; j-- > 0;) rootM[j] = Reduce2(MontMul(rootM[j + 1], rootM[j + 1], q), p);
+  }
   for (std::size_t j = 0, half = 1; half < n; ++j, half *= 2) {
-    // A root of order 2^(j+2).
-    Limb root = PowMod(q.generator, (p - 1) >> (j + 2), p);
-    if (inverse) root = PowMod(root, p - 2, p);
-    Limb const rootM = ToMontgomery(root, q);
     std::size_t const end = std::min(n, 2 * half);
-    for (std::size_t m = half; m < end; ++m) t[m] = Reduce2(MontMul(t[m - half], rootM, q), p);
+    for (std::size_t m = half; m < end; ++m) t[m] = Reduce2(MontMul(t[m - half], rootM[j], q), p);
   }
 }
 
@@ -241,14 +259,12 @@ void Inverse(Limb* a, std::size_t n, std::size_t node, Limb const* roots, Modulu
 struct Thirds {
   Thirds(std::size_t M, Prime const& q) : twist(new Limb[2 * M]) {
     Limb const p = q.p;
-    Limb const g = PowMod(q.generator, (p - 1) / (3 * M), p);
-    Limb const w = PowMod(g, M, p);
-    omega = ToMontgomery(w, q);
-    Limb const gM = ToMontgomery(g, q);
-    Limb const giM = ToMontgomery(PowMod(g, p - 2, p), q);
+    Limb const gM = MontPow(q.generatorM, (p - 1) / (3 * M), q);
+    omega = MontPow(gM, M, q);
+    Limb const giM = MontPow(gM, p - 2, q);
     Limb* const up = twist.get();
     Limb* const down = up + M;
-    up[0] = down[0] = ToMontgomery(1, q);
+    up[0] = down[0] = q.one;
     for (std::size_t i = 1; i < M; ++i) {
       up[i] = Reduce2(MontMul(up[i - 1], gM, q), p);
       down[i] = Reduce2(MontMul(down[i - 1], giM, q), p);
@@ -344,8 +360,8 @@ void ConvolveModPrime(Limb* out, Limb* fb, Limb* roots, std::size_t N, Limb cons
   for (std::size_t k = 0; k < N; k += M) Inverse(out + k, M, 0, roots, mod);
   if (thirds) JoinThirds(out, M, *thirds, mod);
   // The inverse leaves N c R^-1: multiply by R^2 / N (Montgomery form of R / N).
-  Limb const nInverse = PowMod(static_cast<Limb>(N % p), p - 2, p);
-  Limb const scale = ToMontgomery(MulMod(nInverse, static_cast<Limb>((Wide{1} << 64) % p), p), q);
+  Limb const nInverseM = MontPow(Montgomery(N, q), p - 2, q);  // R / N
+  Limb const scale = Reduce2(MontMul(nInverseM, q.r2, q), p);  // R^2 / N
   for (std::size_t i = 0; i < N; ++i) out[i] = Reduce2(mod.Mul(out[i], scale), p);
 }
 
