@@ -14,10 +14,10 @@
 // keep each run short.
 //
 // The fuzz build lowers the library's crossovers between algorithms
-// (QDT_DECIMAL_LOW_CROSSOVERS, see fuzz/CMakeLists.txt): products from 24
-// limbs (432 digits) on use number-theoretic transforms, divisions with
-// quotient and divisor of 5 limbs or more Newton's method, so inputs of a
-// few hundred characters reach every algorithm.
+// (QDT_DECIMAL_LOW_CROSSOVERS, see fuzz/CMakeLists.txt): products from 8
+// limbs (144 digits) on use number-theoretic transforms, divisions with
+// quotient and divisor of 5 limbs (90 digits) or more Newton's method, so
+// inputs of a few hundred characters reach every algorithm.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

@@ -172,8 +172,8 @@ int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b
 //     kNewtonThreshold limbs or more, then Newton's method, whose reciprocal
 //     starts from long division at kReciprocalBase limbs.
 #ifdef QDT_DECIMAL_LOW_CROSSOVERS
-constexpr std::size_t kKaratsubaThreshold = 6;
-constexpr std::size_t kTransformThreshold = 24;
+constexpr std::size_t kKaratsubaThreshold = 4;
+constexpr std::size_t kTransformThreshold = 8;
 constexpr std::size_t kNewtonThreshold = 5;
 constexpr std::size_t kReciprocalBase = 3;
 #else
