@@ -152,8 +152,8 @@ DateTime& DateTime::operator=(DateTime const& other) noexcept {
   minute_ = other.minute_;
   second_ = other.second_;
   millisecond_ = other.millisecond_;
-  week_ = other.week_;
-  dayOfWeek_ = other.dayOfWeek_;
+  week_ = LoadCache(other.week_);
+  dayOfWeek_ = LoadCache(other.dayOfWeek_);
   bias_ = other.bias_;
   daylightBias_ = other.daylightBias_;
   Sanitize(true);
@@ -285,18 +285,18 @@ int DateTime::WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept {
 
 void DateTime::SetWeekAndDayOfWeek() const noexcept {
   const int wd = WeekdayOfDay(YMDToDAYS(year_, month_, day_));
-  dayOfWeek_ = static_cast<int16_t>(wd);
-  week_ = static_cast<int16_t>(WeekFromDayAndDayOfWeek(day_, wd));
+  StoreCache(dayOfWeek_, wd);
+  StoreCache(week_, WeekFromDayAndDayOfWeek(day_, wd));
 }
 
 int DateTime::GetWeek() const noexcept {
-  if (week_ == -1) SetWeekAndDayOfWeek();
-  return week_;
+  if (LoadCache(week_) == -1) SetWeekAndDayOfWeek();
+  return LoadCache(week_);
 }
 
 int DateTime::GetDayOfWeek() const noexcept {
-  if (dayOfWeek_ == -1) SetWeekAndDayOfWeek();
-  return dayOfWeek_;
+  if (LoadCache(dayOfWeek_) == -1) SetWeekAndDayOfWeek();
+  return LoadCache(dayOfWeek_);
 }
 
 // --- Putters -------------------------------------------------------------------

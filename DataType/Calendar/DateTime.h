@@ -24,8 +24,12 @@
 // Weeks of a month run Sunday to Saturday, week 1 being the one that holds
 // the 1st. Weekdays are numbered 0 = Sunday to 6 = Saturday. The weekday and
 // week are cached in the value on first use (const operations fill the
-// cache), so a value read by several threads at once must have its cache
-// filled first or be copied per thread.
+// cache).
+//
+// Threads: const operations may run on one value from several threads at
+// once (the cache is read and written with relaxed atomic operations; a
+// thread that finds it empty computes the same value as any other). Changing
+// a value while another thread uses it is a data race, as for any type.
 #pragma once
 
 #include <cstdint>
@@ -208,6 +212,13 @@ class QDT_API DateTime {
   static int WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept;
   int mktime(struct tm& t) const noexcept;
   QBase::ReturnString ToFormatString(char const* format) const;
+
+  // The caches are the only state that const operations write; every access
+  // that may meet another thread's goes through these.
+  static int16_t LoadCache(int16_t const& cache) noexcept { return __atomic_load_n(&cache, __ATOMIC_RELAXED); }
+  static void StoreCache(int16_t& cache, int value) noexcept {
+    __atomic_store_n(&cache, static_cast<int16_t>(value), __ATOMIC_RELAXED);
+  }
 
   uint16_t year_;
   int16_t month_;

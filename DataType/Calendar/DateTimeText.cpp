@@ -144,7 +144,7 @@ int DateTime::SaveObj(unsigned int size, void* buffer, int mode) const noexcept 
   if (size < kRecordSize || buffer == nullptr) return -1;
   unsigned char* out = static_cast<unsigned char*>(buffer);
   const int32_t words[11] = {kMarkerValue, year_,   month_, day_,      hour_,       minute_,
-                             second_,      millisecond_,    week_, dayOfWeek_, mode};
+                             second_,      millisecond_,    LoadCache(week_), LoadCache(dayOfWeek_), mode};
   for (int i = 0; i < 11; ++i) PutWord(out + 4 * i, words[i]);
   return 0;
 }
