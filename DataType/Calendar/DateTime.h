@@ -153,13 +153,23 @@ class QDT_API DateTime {
 
   static DateTime Now() noexcept;     // local wall time, with the zone's biases
   static DateTime NowUTC() noexcept;  // UTC, biases 0
+  // Zone conversions take the fields as a wall-clock reading and convert it
+  // under the zone's rules for the value's own date, in every year 0..65535
+  // (the tz database's history before 1970, its closing rule after its last
+  // recorded change), so a date in 2041 is never read under 1974's rules.
+  // Offsets keep their seconds (local mean time before a zone adopted
+  // standard time). A local reading skipped by a transition is converted with
+  // the offset in effect before it; a repeated one gives the earlier instant.
+  // Results have biases 0 and empty caches; a year carried past 65535 or
+  // below 0 keeps its low 16 bits.
   DateTime ToLocalTime() const noexcept;  // this value is UTC
   DateTime ToUTCTime() const noexcept;    // this value is local wall time
   // Minutes east of UTC of standard time; false when the zone is unreadable.
   static bool GetTimeZoneInfo(int& bias) noexcept;
   // Minutes east of UTC in effect now (daylight saving included).
   static bool GetTimeZoneInfoWithDaylightSavingTime(int& bias) noexcept;
-  // Minutes west of UTC in effect at this local wall time.
+  // Minutes west of UTC in effect at this local wall time (the offset
+  // ToUTCTime applies), truncated toward zero.
   int GetTimeZoneBias() const noexcept;
   // The zone's standard-time name; never writes more than `size` units.
   static void GetTimeZoneName(unsigned short* name, unsigned long long size, struct tm& t) noexcept;
