@@ -77,8 +77,16 @@ class QDT_API DateTime {
   short GetBias() const noexcept { return bias_; }
   short GetDaylightBias() const noexcept { return daylightBias_; }
 
-  int GetWeek() const noexcept;       // 1..6, week of the month
-  int GetDayOfWeek() const noexcept;  // 0 = Sunday .. 6 = Saturday
+  // 1..6, week of the month.
+  int GetWeek() const noexcept {
+    if (LoadCache(week_) == -1) SetWeekAndDayOfWeek();
+    return LoadCache(week_);
+  }
+  // 0 = Sunday .. 6 = Saturday.
+  int GetDayOfWeek() const noexcept {
+    if (LoadCache(dayOfWeek_) == -1) SetWeekAndDayOfWeek();
+    return LoadCache(dayOfWeek_);
+  }
   int GetDayOfYear() const noexcept;  // 1..366
   int GetDaysInMonth() const noexcept;
   int GetQuarter() const noexcept;
@@ -217,11 +225,39 @@ class QDT_API DateTime {
   friend struct DateTimeTestPeer;
 
   int Sanitize(bool fix) noexcept;
+  // True when the clamping pass would change nothing; cheap enough to run
+  // before it on every copy and construction (a day up to 28 needs no month
+  // length).
+  bool PlainlyInRange() const noexcept {
+    return static_cast<uint16_t>(month_ - 1) < 12 && static_cast<uint16_t>(day_ - 1) < 28 &&
+           static_cast<uint16_t>(hour_) < 24 && static_cast<uint16_t>(minute_) < 60 &&
+           static_cast<uint16_t>(second_) < 60 && static_cast<uint16_t>(millisecond_) < 1000;
+  }
+  // Fields stored as given, caches -1, biases 0, no clamping: for results
+  // that are in range by construction.
+  struct InRange {};
+  DateTime(InRange, unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second,
+           unsigned millisecond) noexcept
+      : year_(static_cast<uint16_t>(year)),
+        month_(static_cast<int16_t>(month)),
+        day_(static_cast<int16_t>(day)),
+        hour_(static_cast<int16_t>(hour)),
+        minute_(static_cast<int16_t>(minute)),
+        second_(static_cast<int16_t>(second)),
+        millisecond_(static_cast<int16_t>(millisecond)),
+        week_(-1),
+        dayOfWeek_(-1),
+        bias_(0),
+        daylightBias_(0) {}
+  // The value `ms` milliseconds after day 0: exactly
+  // DateTime(MillisecondsToDATE(ms)), computed in integers within the calendar.
+  static DateTime FromMilliseconds(long long ms) noexcept;
   void AdjustDay() noexcept;
   void SetWeekAndDayOfWeek() const noexcept;
   static int WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept;
   int mktime(struct tm& t) const noexcept;
   QBase::ReturnString ToFormatString(char const* format) const;
+  size_t FormatStamp(char* out, bool json) const noexcept;
 
   // The caches are the only state that const operations write; every access
   // that may meet another thread's goes through these.
