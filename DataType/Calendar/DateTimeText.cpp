@@ -95,7 +95,7 @@ char* PutUpTo2(char* p, unsigned v) noexcept {
 // v as "%u" prints it, for v <= 65535: five bytes are written, the last ones
 // scratch when v is shorter.
 char* PutUpTo5(char* p, unsigned v) noexcept {
-  char digits[5];
+  char digits[10] = {};  // the five digits, then room for the 5-byte read
   digits[0] = static_cast<char>('0' + v / 10000);
   Put2(digits + 1, v / 100 % 100);
   Put2(digits + 3, v % 100);
