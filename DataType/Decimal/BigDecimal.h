@@ -82,7 +82,7 @@
 // value may be). Everything within the limit is computed exactly and in
 // time close to linear: parsing and printing are linear in the digits;
 // products use Karatsuba's method from about 320 digits of the shorter
-// operand and number-theoretic transforms from about 9,000 (n log n);
+// operand and number-theoretic transforms from about 11,000 (n log n);
 // division is long division in base 10^18 while the quotient or the divisor
 // is shorter than about 2,700 digits (cost: their product), and Newton's
 // method above (a few products). Measured on a two-core server: a product

@@ -178,7 +178,7 @@ constexpr std::size_t kNewtonThreshold = 5;
 constexpr std::size_t kReciprocalBase = 3;
 #else
 constexpr std::size_t kKaratsubaThreshold = 18;
-constexpr std::size_t kTransformThreshold = 500;
+constexpr std::size_t kTransformThreshold = 600;
 constexpr std::size_t kNewtonThreshold = 150;
 constexpr std::size_t kReciprocalBase = 60;
 #endif
