@@ -368,6 +368,55 @@ TEST(BigDecimalVersusGmp, AroundEachCrossover) {
   }
 }
 
+// Long operands in the shapes the short tests do not reach: a value times
+// itself (one transform serves both factors), unbalanced products, trailing
+// zero limbs set aside and cut dividends, results in an arena.
+TEST(BigDecimalVersusGmp, LongOperandShapes) {
+  namespace d = QDataType::decimal;
+  std::mt19937_64 rng(77);
+  long const ntt = static_cast<long>(d::kTransformThreshold);
+  long const newton = static_cast<long>(d::kNewtonThreshold);
+  QBase::Arena arena;
+  // Squares, through the same object on both sides.
+  for (long limbs : {ntt - 1, ntt, 3 * ntt + 1}) {
+    std::string const u = PatternDigits(rng, Limbs(limbs) - 5);
+    BigDecimal a(u.c_str(), nullptr);
+    Expected const e{Z(u), 0};
+    Check(a * a, Multiply(e, e), true, "a * a");
+  }
+  // A long operand times one just past the transform threshold, both ways.
+  {
+    std::string const u = PatternDigits(rng, Limbs(9 * ntt));
+    std::string const v = PatternDigits(rng, Limbs(ntt + 2));
+    CheckPair(u, v, 0);
+    CheckPair(v, u, 0);
+  }
+  // Trailing zeros (zero limbs set aside), fractions, and quotients at scales
+  // below the dividend's (its low digits cut before dividing), with the left
+  // operand and so every result in an arena.
+  for (int round = 0; round < 6; ++round) {
+    long const zeros = 18 * (round + 1) + round;
+    std::string const u = PatternDigits(rng, Limbs(4 * newton));
+    std::string const v = PatternDigits(rng, Limbs(newton + round));
+    std::string const tu = u + "e" + std::to_string(zeros);
+    std::string const tv = v + "e-" + std::to_string(zeros + 7);
+    Expected const eu{Scaled(Z(u), zeros), 0};
+    Expected const ev{Z(v), zeros + 7};
+    BigDecimal a(tu.c_str(), &arena), b(tv.c_str(), nullptr);
+    SCOPED_TRACE(round);
+    Check(a * b, Multiply(eu, ev), true, "a * b");
+    Check(a.Divide(b, 3), Divide(eu, ev, 3), true, "a / b");
+    Check(b.Divide(a, static_cast<int>(Limbs(6 * newton))), Divide(ev, eu, Limbs(6 * newton)), true, "b / a");
+    Ptr const product = a * b;
+    Check(product->Divide(b, 0), eu, true, "(a b) / b");
+    // A dividend of scale 40 at result scale 5: its last 35 digits go first.
+    std::string const tc = u + "e-40";
+    Expected const ec{Z(u), 40}, ew{Z(v), 0};
+    BigDecimal c(tc.c_str(), &arena), w(v.c_str(), nullptr);
+    Check(c.Divide(w, 5), Divide(ec, ew, 5), true, "cut dividend");
+  }
+}
+
 // The long-operand algorithms with million-digit operands: the product, a
 // dividend of a million digits by half as many, and half a million by half a
 // million at that scale (a quotient of as many digits).
