@@ -152,6 +152,8 @@
 
 namespace QDataType {
 
+struct VariantTestPeer;
+
 // Raised for a refused memory contract, a conversion to the wrong object kind
 // and the ordering of incomparable kinds; the text tells which.
 class QDT_API VariantException : public QBase::Message {
@@ -316,6 +318,7 @@ class QDT_API Variant {
 
  private:
   friend struct VariantText;
+  friend struct VariantTestPeer;  // white-box access for the library's own tests
 
   Variant(DATA_TYPE type, uint64_t value, QBase::Buffer* buffer) noexcept
       : type_(type), value_(value), buffer_(buffer), contract_(nullptr) {}
