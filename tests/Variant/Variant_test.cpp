@@ -207,23 +207,24 @@ TEST(VariantModel, KindsAndNull) {
 TEST(VariantModel, SelfAndAliasedAssignment) {
   Binaries blob = Blob({7, 8, 9});
   Variant v(W(u"inside").c_str(), nullptr);
-  v = v;
+  Variant const& self = v;
+  v = self;
   v = v.GetRawWString()->c_str();
   EXPECT_TRUE(v == W(u"inside").c_str());
   v = kWhen;
-  v = v;
+  v = self;
   v = *v.ToDateTime();
   EXPECT_TRUE(v == kWhen);
   v = blob.get();
   v = v.ToBinary();
-  v = v;
+  v = self;
   EXPECT_TRUE(v == *blob);
   v = BigDecimal("2.50", nullptr);
   v = *v.ToBigDecimal();
-  v = v;
+  v = self;
   EXPECT_EQ(Str(v.ToString()), "2.50");
   v = CellFmtData(1.5, CellFmtDataTypeDefault, kGuid);
-  v = v;
+  v = self;
   EXPECT_EQ(static_cast<double>(v), 1.5);
 }
 
