@@ -130,13 +130,22 @@
 // form's text. Numbers print without allocating in the buffer forms and the
 // length functions.
 //
-// Thread safety: distinct Variants may be used from distinct threads; one
+// Thread safety: distinct Variants may be used from distinct threads, and one
 // Variant may be read (converted, compared, printed) from several threads at
-// once only when it holds no date (DateTime fills a cache on first use).
+// once. A copy made with the copy constructor takes its storage from the
+// source's arena, which is no safer to share between threads than any other
+// arena, and asks the source's contract.
+//
+// Declarations: the constructors from a `Buffer*` and from a
+// `MemoryContract*` are explicit, so that a pointer never becomes a Variant
+// by accident. Take a DateTime or a CellFmtData out by copy-initialisation
+// (`DateTime d = v;`): a cast would also weigh `DateTime(double)` through
+// `operator double` and is ambiguous.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <type_traits>
 
@@ -375,7 +384,13 @@ class QDT_API Variant {
   }
   template <class T>
   static T FromFloating(double x) noexcept {
-    if constexpr (std::is_floating_point<T>::value) {
+    if constexpr (std::is_same<T, float>::value) {
+      // Past the largest float by half a unit or more the nearest float is
+      // an infinity (said here rather than left to the conversion).
+      if (x >= 0x1.ffffffp127) return std::numeric_limits<float>::infinity();
+      if (x <= -0x1.ffffffp127) return -std::numeric_limits<float>::infinity();
+      return static_cast<float>(x);
+    } else if constexpr (std::is_floating_point<T>::value) {
       return static_cast<T>(x);
     } else if constexpr (sizeof(T) == 8) {
       return static_cast<T>(Truncate64(x));
