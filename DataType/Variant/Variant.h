@@ -121,7 +121,7 @@
 // up to 326 characters (wider than a 256-character work area would allow).
 //
 // The buffer forms `ToString(buffer, size)` and `ToWString(buffer, size)`
-// write the text of `ToString()` and of `ToWString()` respectively, except
+// write the text of `ToString()` and `ToWString()`, each its own, except
 // that kinds whose text is null, and VAR_CELLFMTDATA in the wide form, write
 // the empty text. A null buffer or a size of 0 writes nothing; otherwise at
 // most size - 1 units of text are copied and a terminator follows (a UTF-8
