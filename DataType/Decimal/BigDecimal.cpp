@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "DataType/Decimal/internal/DecimalDigits.h"
+#include "DataType/Decimal/internal/DecimalText.h"
 #include "DataType/Decimal/internal/Limbs.h"
 #include "Platform/Locale.h"
 
@@ -66,6 +67,21 @@ char* ObjectSlotOf(DecimalDigits* digits) noexcept {
 }
 
 DecimalDigits* AsDigits(void* p) noexcept { return static_cast<DecimalDigits*>(p); }
+
+// A value's digits for reading, whether they live in a block or inline in
+// the object's digits word (DecimalDigits.h).
+class DigitsView {
+ public:
+  explicit DigitsView(void const* word) noexcept : d_(decimal::Unpack(word, room_)) {}
+  DigitsView(DigitsView const&) = delete;
+  DigitsView& operator=(DigitsView const&) = delete;
+  DecimalDigits const* get() const noexcept { return d_; }
+  DecimalDigits const* operator->() const noexcept { return d_; }
+
+ private:
+  decimal::InlineDigits room_;
+  DecimalDigits const* d_;
+};
 
 struct DigitsDeleter {
   void operator()(DecimalDigits* d) const noexcept { decimal::FreeDigits(d); }
@@ -128,31 +144,84 @@ char const* SkipDigits(char const* p, char const* end, bool& nonZero) noexcept {
 }
 
 // Limbs of the digit string s1 s2 followed by `zeros` zeros, least
-// significant first; returns the number written.
+// significant first; returns the number written. The digits lie in a text
+// that may be read from begin to end (see ParseDigitsWithin).
 std::size_t DigitsToLimbs(Limb* out, char const* s1, std::size_t n1, char const* s2, std::size_t n2,
-                          std::int64_t zeros) noexcept {
+                          std::int64_t zeros, char const* begin, char const* end) noexcept {
   std::size_t k = 0;
   for (std::int64_t z = zeros / kLimbDigits; z > 0; --z) out[k++] = 0;
   std::size_t const rest = static_cast<std::size_t>(zeros % kLimbDigits);
   std::size_t const total = n1 + n2 + rest;
-  auto at = [&](std::size_t i) -> char { return i < n1 ? s1[i] : i < n1 + n2 ? s2[i - n1] : '0'; };
-  std::size_t end = total;
-  while (end > 0) {
-    std::size_t const width = std::min<std::size_t>(kLimbDigits, end);
-    std::size_t const begin = end - width;
-    Limb v;
-    if (end <= n1) {
-      v = decimal::ParseDigits(s1 + begin, static_cast<int>(width));
-    } else if (begin >= n1 && end <= n1 + n2) {
-      v = decimal::ParseDigits(s2 + (begin - n1), static_cast<int>(width));
-    } else {
-      v = 0;
-      for (std::size_t i = begin; i < end; ++i) v = v * 10 + static_cast<Limb>(at(i) - '0');
+  constexpr std::size_t kCompact = 4 * kLimbDigits;
+  if (total <= kCompact) {
+    // A short string: copied without its point behind '0' characters, then
+    // read 18 digits at a time from the right.
+    char buffer[kLimbDigits + kCompact];
+    std::memset(buffer, '0', sizeof buffer);
+    char* const digits = buffer + sizeof buffer - total;
+    std::memcpy(digits, s1, n1);
+    if (n2 != 0) std::memcpy(digits + n1, s2, n2);
+    for (char const* p = buffer + sizeof buffer; p > digits; p -= kLimbDigits) out[k++] = decimal::Parse18(p - kLimbDigits);
+    return k;
+  }
+  std::size_t hi = total;
+  while (hi > 0) {
+    std::size_t const lo = hi - std::min<std::size_t>(kLimbDigits, hi);
+    if (hi - lo == kLimbDigits && (hi <= n1 || (lo >= n1 && hi <= n1 + n2))) {
+      // A whole limb inside s1 or s2: all but at most two limbs.
+      out[k++] = decimal::Parse18(hi <= n1 ? s1 + lo : s2 + (lo - n1));
+      hi = lo;
+      continue;
     }
+    // The limb's digits [lo, hi) of the string: a piece of s1, a piece of
+    // s2, then zeros, each possibly empty.
+    Limb v = 0;
+    std::size_t const e1 = std::min(hi, n1);
+    if (lo < e1) v = decimal::ParseDigitsWithin(s1 + lo, static_cast<int>(e1 - lo), begin, end);
+    std::size_t const b2 = std::max(lo, n1);
+    std::size_t const e2 = std::min(hi, n1 + n2);
+    if (b2 < e2) {
+      v = v * decimal::kPow10[e2 - b2] +
+          decimal::ParseDigitsWithin(s2 + (b2 - n1), static_cast<int>(e2 - b2), begin, end);
+    }
+    std::size_t const b3 = std::max(lo, n1 + n2);
+    if (b3 < hi) v *= decimal::kPow10[hi - b3];
     out[k++] = v;
-    end = begin;
+    hi = lo;
   }
   return k;
+}
+
+// The common short text in one pass: digits with at most one point, no
+// exponent, at most 18 digits after its leading '0' characters, and a value
+// that is kept inline. Returns its digits word and sets scale; returns null
+// for any other text, which the general parse reads.
+void* ParseShort(char const* body, char const* end, int sign, bool countZeros, int& scale) noexcept {
+  char const* p = body;
+  while (p < end && *p == '0') ++p;
+  std::ptrdiff_t const zeros = p - body;  // the leading '0' characters
+  if (end - p > kLimbDigits + 1) return nullptr;  // more than 18 digits and a point
+  Limb m = 0;
+  int digits = 0;
+  char const* point = nullptr;
+  for (; p < end; ++p) {
+    unsigned const digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit < 10) {
+      m = m * 10 + digit;  // 19 digits at most: no overflow
+      ++digits;
+    } else if (*p == '.' && point == nullptr) {
+      point = p;
+    } else {
+      return nullptr;
+    }
+  }
+  if (digits > kLimbDigits) return nullptr;
+  std::ptrdiff_t const leadingZeros = countZeros ? zeros : 0;
+  // A zero keeps none of its digits; other values need every digit after
+  // the leading zeros to be M's (not so for 0.05, whose digit text is 05).
+  if (leadingZeros > decimal::kInlineLeadingZeros || (m != 0 && digits != decimal::DigitsOf(m))) return nullptr;
+  scale = m != 0 && point != nullptr ? static_cast<int>(end - point - 1) : 0;
+  return decimal::PackInline(sign, m, static_cast<int>(leadingZeros));
 }
 
 // ---------------------------------------------------------------------------
@@ -356,15 +425,64 @@ class TextBuffer {
   C* data_;
 };
 
-// The digit text: `count` characters, M right-aligned behind zeros.
-char* WriteDigitText(char* out, DecimalDigits const* d) noexcept {
-  std::int64_t const significant = SignificantDigits(d);
-  out = std::fill_n(out, d->count - significant, '0');
-  if (significant > 0) {
-    Limb const* const limbs = d->Limbs();
-    std::int32_t i = d->size - 1;
-    out += decimal::WriteDigits(out, limbs[i]);
-    for (--i; i >= 0; --i, out += kLimbDigits) decimal::WriteLimb(out, limbs[i]);
+// Texts are written right to left, into a buffer with kHead bytes of room
+// in front of the text. Digits go out in whole words (WriteTail below), and
+// a run of zeros of up to kHead is filled as kHead bytes: what lands in
+// front of a piece is overwritten by the next one, or falls in that room.
+constexpr std::size_t kHead = 32;
+
+// Fills the n characters in front of `end` with '0'; returns their start.
+inline char* FillZerosBefore(char* end, std::size_t n) noexcept {
+  if (n <= kHead) {
+    std::memset(end - kHead, '0', kHead);
+  } else {
+    std::memset(end - n, '0', n);
+  }
+  return end - n;
+}
+
+// Writes x < 10^n (n <= 18 digits, leading zeros included) so that it ends
+// at `end`; up to 18 - n bytes in front of it are written too.
+inline void WriteTail(char* end, Limb x, std::size_t n) noexcept {
+  if (n <= 8) {
+    decimal::Write8(end - 8, static_cast<std::uint32_t>(x));
+  } else if (n <= 16) {
+    Limb const high = x / 100000000ull;
+    decimal::Write8(end - 8, static_cast<std::uint32_t>(x - high * 100000000ull));
+    decimal::Write8(end - 16, static_cast<std::uint32_t>(high));
+  } else {
+    decimal::WriteLimb(end - kLimbDigits, x);
+  }
+}
+
+// Writes the digits of M (significant of them) so that they end at `end`,
+// with a '.' in front of the last `split` of them when 0 < split <
+// significant (*point then tells where). Returns where the first digit
+// went.
+char* WriteMagnitude(char* end, DecimalDigits const* d, std::size_t significant, std::size_t split,
+                     char** point) noexcept {
+  Limb const* const limbs = d->Limbs();
+  std::size_t const size = static_cast<std::size_t>(d->size);
+  std::size_t const splitLimb = split != 0 ? split / kLimbDigits : size;
+  std::size_t const splitDigits = split % kLimbDigits;
+  std::size_t const topDigits = significant - kLimbDigits * (size - 1);
+  char* out = end;
+  for (std::size_t i = 0; i < size; ++i) {
+    std::size_t const n = i + 1 < size ? kLimbDigits : topDigits;
+    if (i != splitLimb) {
+      WriteTail(out, limbs[i], n);
+      out -= n;
+      continue;
+    }
+    // The point falls in this limb, after its first n - splitDigits digits.
+    Limb const scale = decimal::kPow10[splitDigits];
+    Limb const high = limbs[i] / scale;
+    if (splitDigits != 0) WriteTail(out, limbs[i] - high * scale, splitDigits);
+    out -= splitDigits;
+    *--out = '.';
+    *point = out;
+    WriteTail(out, high, n - splitDigits);
+    out -= n - splitDigits;
   }
   return out;
 }
@@ -377,48 +495,146 @@ std::size_t TextLength(DecimalDigits const* d, std::int64_t s) noexcept {
   return static_cast<std::size_t>(sign + std::max<std::int64_t>(d->leadingZeros + c - s, 1) + (s > 0 ? 1 + s : 0));
 }
 
-// Writes the decimal text of a non-zero value (TextLength characters).
-// Sets *point to the position of the '.', or to null when there is none.
-char* WriteText(char* out, DecimalDigits const* d, std::int64_t s, char** point) noexcept {
-  std::int64_t const c = d->count;
-  if (d->sign < 0) *out++ = '-';
-  if (c < s) {
-    // Shorter than the scale: "0." and zeros in front of the digit text.
-    *out++ = '0';
-    *point = out;
-    *out++ = '.';
-    out = std::fill_n(out, s - c, '0');
-    return WriteDigitText(out, d);
-  }
-  out = std::fill_n(out, d->leadingZeros, '0');
-  if (c == s && d->leadingZeros == 0) *out++ = '0';
-  char* const digits = out;
-  out = WriteDigitText(out, d);
-  *point = nullptr;
-  if (s > 0) {
-    char* const at = digits + (c - s);
-    std::memmove(at + 1, at, static_cast<std::size_t>(s));
-    *at = '.';
-    *point = at;
-    ++out;
-  }
-  return out;
-}
-
 void CheckPrintable(std::int64_t s) {
   if (s > kLimit) ThrowTooLong();
 }
 
+// The decimal text of a non-zero value of at most two limbs (c digit-text
+// characters: M's digits behind c - significant zeros) whose pieces are
+// short (c, the scale s and the leading zeros lz at most kPiece), written
+// left to right into `text` (kShortText bytes) without a division: M's
+// digits go into a scratch behind '0' characters, so that the digit text D
+// is the scratch's last c characters, and each piece of the text is copied
+// (or filled) as kPiece bytes at once; what lands beyond a piece is
+// overwritten by the next or falls in the room behind the text. Returns the
+// length; *point is the '.', or stays null.
+constexpr std::size_t kPiece = 48;
+constexpr std::size_t kShortLimbs = 2;
+constexpr std::size_t kShortText = 4 * kPiece + 8;  // sign, '0', '.' and three pieces, spill included
+
+std::size_t WriteShort(char* text, Limb const* limbs, std::size_t size, bool negative, std::size_t c, std::size_t lz,
+                       std::size_t s, char** point) noexcept {
+  constexpr std::size_t kField = kShortLimbs * kLimbDigits;
+  char scratch[kPiece + kField + kPiece];
+  char* const field = scratch + kPiece;  // M's digits end at field + kField
+  std::memset(scratch, '0', kPiece + kField - 16);
+  // M's digits in eight-digit words from the right, as many as it needs.
+  Limb const low = limbs[0];
+  Limb const lowHigh = low / 100000000ull;
+  decimal::Write8(field + kField - 8, static_cast<std::uint32_t>(low - lowHigh * 100000000ull));
+  decimal::Write8(field + kField - 16, static_cast<std::uint32_t>(lowHigh % 100000000ull));
+  if (low >= 10000000000000000ull || size > 1) {
+    field[kField - 18] = static_cast<char>('0' + low / 100000000000000000ull);
+    field[kField - 17] = static_cast<char>('0' + low / 10000000000000000ull % 10);
+    if (size > 1) decimal::WriteLimb(field, limbs[1]);
+  }
+  char const* const digits = field + kField - c;
+  char* out = text;
+  if (negative) *out++ = '-';
+  if (c < s) {
+    *out++ = '0';
+    *point = out;
+    *out++ = '.';
+    std::memset(out, '0', kPiece);
+    out += s - c;
+    std::memcpy(out, digits, kPiece);
+    return static_cast<std::size_t>(out - text) + c;
+  }
+  std::memset(out, '0', kPiece);
+  out += lz;
+  if (c == s && lz == 0) *out++ = '0';
+  std::memcpy(out, digits, kPiece);
+  out += c - s;
+  if (s > 0) {
+    *point = out;
+    *out++ = '.';
+    std::memcpy(out, digits + (c - s), kPiece);
+    out += s;
+  }
+  return static_cast<std::size_t>(out - text);
+}
+
+// The decimal text of a non-zero value: '-' for a negative one, then, when
+// the digit text D (count c, scale s) is at least as long as the scale, the
+// leading zeros, D's first c - s characters (or '0' when there are none and
+// no leading zeros) and, when s > 0, '.' and D's last s characters; else
+// "0." and s - c zeros in front of D. D is M's digits behind count -
+// significant zeros.
+class ValueText {
+ public:
+  ValueText(DecimalDigits const* d, std::int64_t scale) : buffer_(kHead + TextLength(d, scale)) {
+    std::size_t const length = TextLength(d, scale);
+    std::size_t const c = static_cast<std::size_t>(d->count);
+    std::size_t const s = static_cast<std::size_t>(scale);
+    length_ = length;
+    if (static_cast<std::size_t>(d->size) <= kShortLimbs && c <= kPiece && s <= kPiece &&
+        d->leadingZeros <= std::int32_t{kPiece}) {
+      // buffer_ has room for a short text (256 bytes)
+      WriteShort(buffer_.Get(), d->Limbs(), static_cast<std::size_t>(d->size), d->sign < 0, c,
+                 static_cast<std::size_t>(d->leadingZeros), s, &point_);
+      text_ = buffer_.Get();
+      return;
+    }
+    std::size_t const significant = static_cast<std::size_t>(SignificantDigits(d));
+    char* const end = buffer_.Get() + kHead + length;
+    char* out;
+    if (s != 0 && s < significant) {
+      // The point falls among M's digits; D's zeros stand in front of them.
+      out = WriteMagnitude(end, d, significant, s, &point_);
+      out = FillZerosBefore(out, c - significant);
+    } else {
+      out = WriteMagnitude(end, d, significant, 0, &point_);
+      if (s == 0) {
+        out = FillZerosBefore(out, c - significant);
+      } else {
+        // All of M after the point, behind zeros: D's own, and those the
+        // scale adds when D is shorter than it.
+        out = FillZerosBefore(out, s - significant);
+        *--out = '.';
+        point_ = out;
+        if (c > s) out = FillZerosBefore(out, c - s);  // D's zeros before the point
+        if (c < s || (c == s && d->leadingZeros == 0)) *--out = '0';
+      }
+    }
+    if (c >= s) out = FillZerosBefore(out, static_cast<std::size_t>(d->leadingZeros));
+    if (d->sign < 0) *--out = '-';
+    text_ = out;  // buffer_.Get() + kHead
+  }
+  char const* Get() const noexcept { return text_; }
+  std::size_t Length() const noexcept { return length_; }
+  // The '.', or null when the scale is 0.
+  char const* Point() const noexcept { return point_; }
+
+ private:
+  TextBuffer<char> buffer_;
+  char const* text_;
+  std::size_t length_;
+  char* point_ = nullptr;
+};
+
 // Prints a value (zero as "0") and hands the narrow text, its length and
-// where its point stands (null when it has none) to `take`.
+// where its point stands (null when it has none) to `take`. An inline value
+// with a short text is printed straight from its word.
 template <class Take>
-auto PrintValue(DecimalDigits const* d, std::int64_t scale, Take take) {
+auto PrintValue(void const* word, std::int64_t scale, Take take) {
+  if (decimal::IsInline(word)) {
+    Limb const m = decimal::InlineMagnitude(word);
+    if (m == 0) return take("0", std::size_t{1}, nullptr);
+    if (scale <= std::int64_t{kPiece}) {
+      char text[kShortText];
+      char* point = nullptr;
+      std::size_t const n =
+          WriteShort(text, &m, 1, decimal::InlineSign(word) < 0, static_cast<std::size_t>(decimal::DigitsOf(m)),
+                     static_cast<std::size_t>(decimal::InlineLeadingZeros(word)), static_cast<std::size_t>(scale),
+                     &point);
+      return take(text, n, point);
+    }
+  }
+  DigitsView const d(word);
   if (d->sign == 0) return take("0", std::size_t{1}, nullptr);
   CheckPrintable(scale);
-  TextBuffer<char> text(TextLength(d, scale));
-  char* point = nullptr;
-  char* const end = WriteText(text.Get(), d, scale, &point);
-  return take(text.Get(), static_cast<std::size_t>(end - text.Get()), point);
+  ValueText const text(d.get(), scale);
+  return take(text.Get(), text.Length(), text.Point());
 }
 
 QBase::ReturnWString Widen(char const* text, std::size_t n, char const* point = nullptr,
@@ -441,7 +657,7 @@ namespace decimal {
 
 DecimalDigits* NewDigits(QBase::Buffer* buffer, std::size_t limbs) {
   std::size_t const bytes = sizeof(DecimalDigits) + limbs * sizeof(Limb);
-  void* const block = ::operator new[](bytes, buffer);
+  void* const block = buffer == nullptr ? std::malloc(bytes) : ::operator new[](bytes, buffer);
   if (block == nullptr) throw std::bad_alloc();
   return ::new (block) DecimalDigits{0, 0, 0, 0, 0, 0, buffer};
 }
@@ -457,7 +673,7 @@ DecimalDigits* NewResultDigits(QBase::Buffer* buffer, std::size_t limbs) {
 void FreeDigits(DecimalDigits* digits) noexcept {
   if (digits == nullptr || digits->buffer != nullptr) return;
   if (digits->embedded == 0) {
-    ::operator delete[](static_cast<void*>(digits), static_cast<QBase::Buffer*>(nullptr));
+    std::free(digits);
     return;
   }
   ObjectHeader* const header = HeaderOf(ObjectSlotOf(digits));
@@ -524,10 +740,11 @@ BigDecimal::BigDecimal(unsigned short const* text, QBase::Buffer* buffer)
   _StrToBigDecimal(narrow.GetString());
 }
 
-BigDecimal::BigDecimal(int value, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
-  _StrToBigDecimal(text);
+BigDecimal::BigDecimal(int value, QBase::Buffer* buffer) : scale_(0), buffer_(buffer), digits_(nullptr) {
+  // What parsing its "%d" text gives: the digits of |value| at scale 0; "0"
+  // begins with one '0', counted without a Buffer.
+  Limb const m = value < 0 ? Limb{0} - static_cast<Limb>(value) : static_cast<Limb>(value);
+  digits_ = decimal::PackInline(value < 0 ? -1 : 1, m, value == 0 && buffer == nullptr ? 1 : 0);
 }
 
 BigDecimal::BigDecimal(double value, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
@@ -548,7 +765,7 @@ BigDecimal::BigDecimal(BigDecimal const& other, QBase::Buffer* buffer)
 BigDecimal::BigDecimal(BigDecimal const& other) : scale_(-1), buffer_(nullptr), digits_(nullptr) { *this = other; }
 
 BigDecimal::~BigDecimal() {
-  if (buffer_ == nullptr && digits_ != nullptr) {
+  if (buffer_ == nullptr && digits_ != nullptr && !decimal::IsInline(digits_)) {
     DecimalDigits* const d = AsDigits(digits_);
     if (d->embedded != 0 && ObjectSlotOf(d) == reinterpret_cast<char*>(this)) {
       // The digits share this object's block and go with it.
@@ -562,7 +779,9 @@ BigDecimal::~BigDecimal() {
 
 BigDecimal& BigDecimal::operator=(BigDecimal const& other) {
   if (!IsEmpty()) ThrowDecimal("Cannot change BigDecimal value after it is initialized");
-  if (other.scale_ >= 0) {
+  if (other.scale_ >= 0 && decimal::IsInline(other.digits_)) {
+    digits_ = other.digits_;  // a small value takes no storage
+  } else if (other.scale_ >= 0) {
     DecimalDigits const* const from = AsDigits(other.digits_);
     DecimalDigits* const to = decimal::NewDigits(buffer_, static_cast<std::size_t>(from->size));
     to->sign = from->sign;
@@ -644,6 +863,12 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
     if (p == end) return;
   }
   char const* const body = p;
+  int shortScale;
+  if (void* const inlined = ParseShort(body, end, sign, buffer_ == nullptr, shortScale)) {
+    digits_ = inlined;
+    scale_ = shortScale;
+    return;
+  }
   char const* const last = end - 1;
   char const* mantissaEnd = end;
   char const* point = nullptr;
@@ -691,9 +916,13 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   std::int32_t const leadingZeros = buffer_ == nullptr ? static_cast<std::int32_t>(start - body) : 0;
 
   if (allZeros) {
-    DecimalDigits* const zero = decimal::NewDigits(buffer_, 0);
-    zero->leadingZeros = leadingZeros;
-    digits_ = zero;
+    if (leadingZeros <= decimal::kInlineLeadingZeros) {
+      digits_ = decimal::PackInline(0, 0, leadingZeros);
+    } else {
+      DecimalDigits* const zero = decimal::NewDigits(buffer_, 0);
+      zero->leadingZeros = leadingZeros;
+      digits_ = zero;
+    }
     scale_ = 0;
     return;
   }
@@ -727,8 +956,18 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   std::int64_t const total = static_cast<std::int64_t>(n1 + n2) + zeros;
   std::size_t const limbs = static_cast<std::size_t>((total + kLimbDigits - 1) / kLimbDigits);
 
+  char const* const readable = end + 1;  // the terminator may be read too
+  if (limbs == 1) {
+    Limb m;
+    DigitsToLimbs(&m, s1, n1, s2, n2, zeros, text, readable);
+    if (decimal::FitsInline(m, count, leadingZeros)) {
+      digits_ = decimal::PackInline(sign, m, leadingZeros);
+      scale_ = static_cast<int>(scale);
+      return;
+    }
+  }
   DecimalDigits* const d = decimal::NewDigits(buffer_, limbs);
-  std::size_t const used = DigitsToLimbs(d->Limbs(), s1, n1, s2, n2, zeros);
+  std::size_t const used = DigitsToLimbs(d->Limbs(), s1, n1, s2, n2, zeros, text, readable);
   d->sign = sign;
   d->count = static_cast<std::int32_t>(count);
   d->leadingZeros = leadingZeros;
@@ -746,12 +985,13 @@ void BigDecimal::CheckValid() const {
 
 int BigDecimal::Signum() const {
   CheckValid();
+  if (decimal::IsInline(digits_)) return decimal::InlineSign(digits_);
   return AsDigits(digits_)->sign;
 }
 
 int BigDecimal::Precision() const {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
+  DigitsView const d(digits_);
   return d->leadingZeros + d->count;
 }
 
@@ -761,18 +1001,18 @@ int BigDecimal::Precision() const {
 BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) {
   CheckValid();
   b.CheckValid();
-  DecimalDigits const* const y = AsDigits(b.digits_);
+  DigitsView const x(digits_), y(b.digits_);
   std::int64_t const s = std::max(scale_, b.scale_);
-  DigitsPtr r = AddSigned(AsDigits(digits_), scale_, y, y->sign, b.scale_, s, buffer_);
+  DigitsPtr r = AddSigned(x.get(), scale_, y.get(), y->sign, b.scale_, s, buffer_);
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
 BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) {
   CheckValid();
   b.CheckValid();
-  DecimalDigits const* const y = AsDigits(b.digits_);
+  DigitsView const x(digits_), y(b.digits_);
   std::int64_t const s = std::max(scale_, b.scale_);
-  DigitsPtr r = AddSigned(AsDigits(digits_), scale_, y, -y->sign, b.scale_, s, buffer_);
+  DigitsPtr r = AddSigned(x.get(), scale_, y.get(), -y->sign, b.scale_, s, buffer_);
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
@@ -783,7 +1023,8 @@ BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) {
   if (s > kMaxScale) {
     throw std::length_error("BigDecimal: the product's scale would exceed 2147483647");
   }
-  DigitsPtr r = Multiply(AsDigits(digits_), AsDigits(b.digits_), buffer_);
+  DigitsView const x(digits_), y(b.digits_);
+  DigitsPtr r = Multiply(x.get(), y.get(), buffer_);
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
@@ -793,24 +1034,24 @@ BigDecimal::Ptr BigDecimal::Divide(BigDecimal const& b, int scale) {
   CheckValid();
   b.CheckValid();
   if (scale < -1) ThrowDecimal("Invalid scale request");
-  if (AsDigits(b.digits_)->sign == 0) ThrowDecimal("Divide by Zero");
+  DigitsView const x(digits_), y(b.digits_);
+  if (y->sign == 0) ThrowDecimal("Divide by Zero");
   int const s = scale == -1 ? scale_ : scale;
-  DigitsPtr r = DivideDigits(AsDigits(digits_), scale_, AsDigits(b.digits_), b.scale_, s, buffer_);
+  DigitsPtr r = DivideDigits(x.get(), scale_, y.get(), b.scale_, s, buffer_);
   return Ptr(CreateBigDecimal(r.release(), s, buffer_));
 }
 
 int BigDecimal::CompareTo(BigDecimal const& b) const {
   CheckValid();
   b.CheckValid();
-  DecimalDigits const* const x = AsDigits(digits_);
-  DecimalDigits const* const y = AsDigits(b.digits_);
+  DigitsView const x(digits_), y(b.digits_);
   int const ga = x->sign;
   int const gb = y->sign;
   if (ga > 0 && gb < 0) return 1;
   if (ga < 0 && gb > 0) return -1;
   if (ga == 0) return -gb;
   if (gb == 0) return ga;
-  int const c = CompareMagnitudes(x, scale_, y, b.scale_);
+  int const c = CompareMagnitudes(x.get(), scale_, y.get(), b.scale_);
   return ga < 0 ? -c : c;
 }
 
@@ -819,20 +1060,19 @@ int BigDecimal::CompareTo(BigDecimal const& b) const {
 
 QBase::ReturnString BigDecimal::ToString() {
   CheckValid();
-  return PrintValue(AsDigits(digits_), scale_,
+  return PrintValue(digits_, scale_,
                     [](char const* text, std::size_t n, char const*) { return QBase::ReturnString(text, n); });
 }
 
 QBase::ReturnWString BigDecimal::ToWString() {
   CheckValid();
-  return PrintValue(AsDigits(digits_), scale_,
-                    [](char const* text, std::size_t n, char const*) { return Widen(text, n); });
+  return PrintValue(digits_, scale_, [](char const* text, std::size_t n, char const*) { return Widen(text, n); });
 }
 
 QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) {
   CheckValid();
   unsigned short const separator = Platform::DecimalSeparatorForLCID(locale);
-  return PrintValue(AsDigits(digits_), scale_, [separator](char const* text, std::size_t n, char const* point) {
+  return PrintValue(digits_, scale_, [separator](char const* text, std::size_t n, char const* point) {
     return Widen(text, n, point, separator);
   });
 }
@@ -845,35 +1085,37 @@ QBase::ReturnWString BigDecimal::MantissaToWString() {
 
 QBase::ReturnString BigDecimal::GetIntegerDigits() {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
+  DigitsView const d(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
-  // The leading zeros, then the digit text's first count - scale characters.
-  std::int64_t const integer = std::max<std::int64_t>(d->count - std::int64_t{scale_}, 0);
-  std::size_t const length = static_cast<std::size_t>(d->leadingZeros + integer);
-  if (length == 0) return QBase::ReturnString("0", 1);
-  TextBuffer<char> text(static_cast<std::size_t>(d->leadingZeros + (integer > 0 ? d->count : 0)));
-  char* const digits = std::fill_n(text.Get(), d->leadingZeros, '0');
-  if (integer > 0) WriteDigitText(digits, d);
-  return QBase::ReturnString(text.Get(), length);
+  // The leading zeros, then the digit text's first count - scale
+  // characters: what the decimal text has before its point when there are
+  // such characters.
+  std::int64_t const lz = d->leadingZeros;
+  if (d->count > std::int64_t{scale_}) {
+    CheckPrintable(scale_);
+    ValueText const text(d.get(), scale_);
+    std::size_t const sign = d->sign < 0 ? 1 : 0;
+    char const* const point = text.Point();
+    std::size_t const end = point != nullptr ? static_cast<std::size_t>(point - text.Get()) : text.Length();
+    return QBase::ReturnString(text.Get() + sign, end - sign);
+  }
+  if (lz == 0) return QBase::ReturnString("0", 1);
+  TextBuffer<char> zeros(static_cast<std::size_t>(lz));
+  std::memset(zeros.Get(), '0', static_cast<std::size_t>(lz));
+  return QBase::ReturnString(zeros.Get(), static_cast<std::size_t>(lz));
 }
 
 QBase::ReturnString BigDecimal::GetFractionDigits() {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
+  DigitsView const d(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
   CheckPrintable(scale_);
-  // Exactly `scale` characters: the digit text's last ones, or the whole
-  // digit text behind zeros when it is shorter.
-  std::int64_t const c = d->count;
-  std::int64_t const s = scale_;
-  if (c >= s) {
-    TextBuffer<char> text(static_cast<std::size_t>(c));
-    WriteDigitText(text.Get(), d);
-    return QBase::ReturnString(text.Get() + (c - s), static_cast<std::size_t>(s));
-  }
-  TextBuffer<char> text(static_cast<std::size_t>(s));
-  WriteDigitText(std::fill_n(text.Get(), s - c, '0'), d);
-  return QBase::ReturnString(text.Get(), static_cast<std::size_t>(s));
+  // Exactly `scale` characters: what the decimal text has after its point
+  // (the digit text's last ones, or all of it behind zeros when it is
+  // shorter).
+  if (scale_ == 0) return QBase::ReturnString("", 0);
+  ValueText const text(d.get(), scale_);
+  return QBase::ReturnString(text.Point() + 1, static_cast<std::size_t>(scale_));
 }
 
 }  // namespace QDataType
