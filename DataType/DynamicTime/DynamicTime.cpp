@@ -1,9 +1,10 @@
 // DynamicTime: the description, the moves of a date and the resolution.
 //
 // Every move is written once, on 64-bit counts, and used by the public moves
-// and by the kinds alike: months through DateTime's putters, business days by
-// a whole number of calendar days, everything else as a TimeSpan move. Sums
-// of field values are formed in 64 bits, so no field value overflows.
+// and by the kinds alike: months and years through DateTime's putters; days,
+// weeks and business days as a whole number of days on the day number;
+// hours, minutes and seconds as a TimeSpan move. Sums of field values are
+// formed in 64 bits, so no field value overflows.
 #include "DataType/DynamicTime/DynamicTime.h"
 
 #include <cstdint>
@@ -18,18 +19,53 @@ constexpr long long kSecond = TimeSpan::kSecond;
 constexpr long long kMinute = TimeSpan::kMinute;
 constexpr long long kHour = TimeSpan::kHour;
 constexpr long long kDay = TimeSpan::kDay;
-constexpr long long kWeek = TimeSpan::kWeek;
 constexpr int kKindMask = ~0x1E0;
 
 // The 32-bit two's-complement value of a sum, as a 32-bit int sum would wrap.
 int Wrap32(long long v) noexcept { return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
 
-// d + k units (k and unit well inside 2^31 each, so the product fits).
+constexpr long long kFirstDay = -693959;       // 0000-01-01
+constexpr long long kLastWholeDay = 23242571;  // 65535-12-30: a move clamps any later day to it
+
+bool OnLastDay(DateTime const& d) noexcept { return d.GetYear() == 65535 && d.GetMonth() == 12 && d.GetDay() == 31; }
+
+// d + k units, the DateTime move by a TimeSpan (k and unit well inside 2^31
+// each, so the product fits).
 void Advance(DateTime& d, long long k, long long unit) noexcept { d = d - TimeSpan(-k * unit); }
+
+// d + k whole days, same time of day. Within the calendar this is the
+// TimeSpan move by k days (the same value: the move through the double form
+// is exact there), made on the day number; a day beyond either end is left to
+// the TimeSpan move, which clamps it.
+void AdvanceDays(DateTime& d, long long k) noexcept {
+  long long const day = static_cast<long long>(DateTime::YMDToDAYS(static_cast<unsigned short>(d.GetYear()),
+                                                                    static_cast<short>(d.GetMonth()),
+                                                                    static_cast<short>(d.GetDay()))) +
+                        k;
+  if (day < kFirstDay || day > kLastWholeDay) return Advance(d, k, kDay);
+  unsigned short y;
+  short m, dd;
+  DateTime::DAYSToYMD(static_cast<int>(day), y, m, dd);
+  d = DateTime(y, m, dd, d.GetHour(), d.GetMinute(), d.GetSecond(), d.GetMillisecond());
+}
+
+// The same two moves on the working copy of a resolution, where a move by
+// zero is skipped: there its only effects would be to clear the biases and
+// caches, which nothing reads, except on 65535-12-31, which every move
+// clamps to the day before.
+void ShiftDays(DateTime& r, long long k) noexcept {
+  if (k != 0 || OnLastDay(r)) AdvanceDays(r, k);
+}
+void Shift(DateTime& r, long long k, long long unit) noexcept {
+  if (k != 0 || OnLastDay(r)) Advance(r, k, unit);
+}
 
 // Back by n calendar months (forward for n < 0), year first, then month,
 // each putter clamping the day to the month at that moment.
 void MoveMonths(DateTime& d, long long n) noexcept {
+  // Putting the year and month back as they are changes nothing but the
+  // weekday cache, which would only have to be computed again.
+  if (n == 0) return;
   if (n >= 0) {
     long long const q = n / 12;
     int const r = static_cast<int>(n - 12 * q);
@@ -59,8 +95,8 @@ void MoveMonths(DateTime& d, long long n) noexcept {
 void MoveBusinessDays(DateTime& d, long long n, bool towardMonday) noexcept {
   int const w = d.GetDayOfWeek();
   if (n == 0) {
-    if (w == 6) Advance(d, towardMonday ? 2 : -1, kDay);
-    if (w == 0) Advance(d, towardMonday ? 1 : -2, kDay);
+    if (w == 6) AdvanceDays(d, towardMonday ? 2 : -1);
+    if (w == 0) AdvanceDays(d, towardMonday ? 1 : -2);
     return;
   }
   if (n < 0) {
@@ -69,7 +105,7 @@ void MoveBusinessDays(DateTime& d, long long n, bool towardMonday) noexcept {
     long long const weeks = m / 5;
     long long const rest = m - 5 * weeks;
     long long const skipped = toMonday + 2 * weeks + (rest + w >= 6 && w < 6 ? 2 : 0);
-    Advance(d, m + skipped, kDay);
+    AdvanceDays(d, m + skipped);
     return;
   }
   // Back from a weekend: from the following Monday, which lies toMonday
@@ -79,7 +115,7 @@ void MoveBusinessDays(DateTime& d, long long n, bool towardMonday) noexcept {
   long long const weeks = n / 5;
   long long const rest = n - 5 * weeks;
   long long const skipped = 2 * weeks + (from <= rest ? 2 : 0);
-  Advance(d, -(n + skipped - toMonday), kDay);
+  AdvanceDays(d, -(n + skipped - toMonday));
 }
 
 // Moves d to occurrence k of weekday dow in its month, stepping k towards
@@ -129,8 +165,8 @@ void DynamicTime::MoveNthTimePointBefore(DateTime& d, int n, TIME_GRANULARITY g)
     case TG_SECOND: Advance(d, -static_cast<long long>(n), kSecond); break;
     case TG_MINUTE: Advance(d, -static_cast<long long>(n), kMinute); break;
     case TG_HOUR: Advance(d, -static_cast<long long>(n), kHour); break;
-    case TG_DAY: Advance(d, -static_cast<long long>(n), kDay); break;
-    case TG_WEEK: Advance(d, -static_cast<long long>(n), kWeek); break;
+    case TG_DAY: AdvanceDays(d, -static_cast<long long>(n)); break;
+    case TG_WEEK: AdvanceDays(d, -7 * static_cast<long long>(n)); break;
     case TG_MONTH: MoveMonths(d, n); break;
     case TG_YEAR: d.PutYear(Wrap32(static_cast<long long>(d.GetYear()) - n)); break;
     default: break;
@@ -143,13 +179,13 @@ void DynamicTime::MoveNthTimePointBefore_BusinessDay(DateTime& d, int n, bool to
 
 void DynamicTime::hSetTimeOfDate(DateTime& d) const noexcept {
   if (kind_ & DT_FLAG_RELATIVE_HOUR) {
-    Advance(d, hour_, kHour);
+    Shift(d, hour_, kHour);
   } else {
     d.PutHour(hour_);
   }
   if (kind_ & DT_FLAG_RELATIVE_MINUTE_SECOND) {
-    Advance(d, minute_, kMinute);
-    Advance(d, second_, kSecond);
+    Shift(d, minute_, kMinute);
+    Shift(d, second_, kSecond);
   } else {
     d.PutMinute(minute_);
     d.PutSecond(second_);
@@ -174,9 +210,8 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
   if (business) {
     MoveBusinessDays(r, -static_cast<long long>(dayOffset_), monthOffset_ >= 0);
   } else {
-    Advance(r, dayOffset_, kDay);
+    ShiftDays(r, dayOffset_);
   }
-  int const q1 = r.GetFirstMonthOfQuater();
 
   // The date of a fixed description: year, month, then day D or the n-th
   // weekday.
@@ -188,14 +223,14 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
     return true;
   };
   auto shiftYearsMonths = [this](DateTime& t) {
-    t.PutYear(Wrap32(static_cast<long long>(t.GetYear()) + year_));
+    if (year_ != 0) t.PutYear(Wrap32(static_cast<long long>(t.GetYear()) + year_));
     MoveMonths(t, -static_cast<long long>(month_));
   };
   auto addDays = [this, business](DateTime& t) {
     if (business) {
       MoveBusinessDays(t, -static_cast<long long>(day_), month_ >= 0);
     } else {
-      Advance(t, day_, kDay);
+      ShiftDays(t, day_);
     }
   };
 
@@ -208,22 +243,22 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
         if (!fixedDate(r)) return -1;
       } else {
         shiftYearsMonths(r);
-        Advance(r, week_, kWeek);
+        ShiftDays(r, 7 * static_cast<long long>(week_));
         addDays(r);
       }
-      Advance(r, hour_, kHour);
-      Advance(r, minute_, kMinute);
-      Advance(r, second_, kSecond);
+      Shift(r, hour_, kHour);
+      Shift(r, minute_, kMinute);
+      Shift(r, second_, kSecond);
       r.PutMillisecond(0);
       break;
     case DT_RELATIVE_DAY:
       shiftYearsMonths(r);
-      Advance(r, week_, kWeek);
+      ShiftDays(r, 7 * static_cast<long long>(week_));
       addDays(r);
       break;
     case DT_RELATIVE_WEEK_DAY:
       shiftYearsMonths(r);
-      Advance(r, week_, kWeek);
+      ShiftDays(r, 7 * static_cast<long long>(week_));
       if (dayOfWeek_ >= 0) r.PutDayOfWeek(dayOfWeek_, true);
       break;
     case DT_RELATIVE_MONTH_DAY:
@@ -258,7 +293,8 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
         return -1;
       }
       break;
-    case DT_RELATIVE_QUARTER_DAY:
+    case DT_RELATIVE_QUARTER_DAY: {
+      int const q1 = r.GetFirstMonthOfQuater();  // after the offsets (nothing since has moved r)
       r.PutYear(Wrap32(static_cast<long long>(r.GetYear()) + year_));
       r.PutDay(1);
       r.PutMonth(q1);
@@ -278,14 +314,15 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
         if (business) {
           MoveBusinessDays(r, -n, day_ > 0);
         } else {
-          Advance(r, n, kDay);
+          ShiftDays(r, n);
         }
       }
       break;
+    }
     default:  // 7..13: that weekday of r's Sunday-to-Saturday week
-      Advance(r, (kind - DT_THIS_WEEK_SUNDAY) - r.GetDayOfWeek(), kDay);
+      ShiftDays(r, (kind - DT_THIS_WEEK_SUNDAY) - r.GetDayOfWeek());
       shiftYearsMonths(r);
-      Advance(r, week_, kWeek);
+      ShiftDays(r, 7 * static_cast<long long>(week_));
       if (dayOfWeek_ >= 0) r.PutDayOfWeek(dayOfWeek_, true);
       break;
   }
@@ -296,8 +333,8 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
   if (business && (kind_ & (DT_FLAG_RELATIVE_HOUR | DT_FLAG_RELATIVE_MINUTE_SECOND))) {
     bool const forward = (kind_ & DT_FLAG_RELATIVE_HOUR) &&
                          (hour_ > 0 || (hour_ == 0 && (kind_ & DT_FLAG_RELATIVE_MINUTE_SECOND) && minute_ >= 0));
-    if (dayOfWeek_ == 6) Advance(r, forward ? 2 : -1, kDay);
-    if (dayOfWeek_ == 0) Advance(r, forward ? 1 : -2, kDay);
+    if (dayOfWeek_ == 6) ShiftDays(r, forward ? 2 : -1);
+    if (dayOfWeek_ == 0) ShiftDays(r, forward ? 1 : -2);
   }
 
   d = r.ToUTCTime();
