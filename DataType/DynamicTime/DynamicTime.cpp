@@ -1,10 +1,10 @@
 // DynamicTime: the description, the moves of a date and the resolution.
 //
 // Every move is written once, on 64-bit counts, and used by the public moves
-// and by the kinds alike: months and years through DateTime's putters; days,
-// weeks and business days as a whole number of days on the day number;
-// hours, minutes and seconds as a TimeSpan move. Sums of field values are
-// formed in 64 bits, so no field value overflows.
+// and by the kinds alike: months and years through DateTime's putters,
+// everything else (business days as a whole number of calendar days) as a
+// DateTime move by a TimeSpan. Sums of field values are formed in 64 bits,
+// so no field value overflows.
 #include "DataType/DynamicTime/DynamicTime.h"
 
 #include <cstdint>
@@ -19,45 +19,22 @@ constexpr long long kSecond = TimeSpan::kSecond;
 constexpr long long kMinute = TimeSpan::kMinute;
 constexpr long long kHour = TimeSpan::kHour;
 constexpr long long kDay = TimeSpan::kDay;
+constexpr long long kWeek = TimeSpan::kWeek;
 constexpr int kKindMask = ~0x1E0;
 
 // The 32-bit two's-complement value of a sum, as a 32-bit int sum would wrap.
 int Wrap32(long long v) noexcept { return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
 
-constexpr long long kFirstDay = -693959;       // 0000-01-01
-constexpr long long kLastWholeDay = 23242571;  // 65535-12-30: a move clamps any later day to it
-
-bool OnLastDay(DateTime const& d) noexcept { return d.GetYear() == 65535 && d.GetMonth() == 12 && d.GetDay() == 31; }
-
 // d + k units, the DateTime move by a TimeSpan (k and unit well inside 2^31
 // each, so the product fits).
 void Advance(DateTime& d, long long k, long long unit) noexcept { d = d - TimeSpan(-k * unit); }
 
-// d + k whole days, same time of day. Within the calendar this is the
-// TimeSpan move by k days (the same value: the move through the double form
-// is exact there), made on the day number; a day beyond either end is left to
-// the TimeSpan move, which clamps it.
-void AdvanceDays(DateTime& d, long long k) noexcept {
-  long long const day = static_cast<long long>(DateTime::YMDToDAYS(static_cast<unsigned short>(d.GetYear()),
-                                                                    static_cast<short>(d.GetMonth()),
-                                                                    static_cast<short>(d.GetDay()))) +
-                        k;
-  if (day < kFirstDay || day > kLastWholeDay) return Advance(d, k, kDay);
-  unsigned short y;
-  short m, dd;
-  DateTime::DAYSToYMD(static_cast<int>(day), y, m, dd);
-  d = DateTime(y, m, dd, d.GetHour(), d.GetMinute(), d.GetSecond(), d.GetMillisecond());
-}
-
-// The same two moves on the working copy of a resolution, where a move by
-// zero is skipped: there its only effects would be to clear the biases and
-// caches, which nothing reads, except on 65535-12-31, which every move
-// clamps to the day before.
-void ShiftDays(DateTime& r, long long k) noexcept {
-  if (k != 0 || OnLastDay(r)) AdvanceDays(r, k);
-}
+// The same on the working copy of a resolution, where a move by zero is
+// skipped: there its only effects would be to clear the biases and caches,
+// which nothing reads, except on 65535-12-31, which every move clamps to the
+// day before.
 void Shift(DateTime& r, long long k, long long unit) noexcept {
-  if (k != 0 || OnLastDay(r)) Advance(r, k, unit);
+  if (k != 0 || (r.GetYear() == 65535 && r.GetMonth() == 12 && r.GetDay() == 31)) Advance(r, k, unit);
 }
 
 // Back by n calendar months (forward for n < 0), year first, then month,
@@ -95,8 +72,8 @@ void MoveMonths(DateTime& d, long long n) noexcept {
 void MoveBusinessDays(DateTime& d, long long n, bool towardMonday) noexcept {
   int const w = d.GetDayOfWeek();
   if (n == 0) {
-    if (w == 6) AdvanceDays(d, towardMonday ? 2 : -1);
-    if (w == 0) AdvanceDays(d, towardMonday ? 1 : -2);
+    if (w == 6) Advance(d, towardMonday ? 2 : -1, kDay);
+    if (w == 0) Advance(d, towardMonday ? 1 : -2, kDay);
     return;
   }
   if (n < 0) {
@@ -105,7 +82,7 @@ void MoveBusinessDays(DateTime& d, long long n, bool towardMonday) noexcept {
     long long const weeks = m / 5;
     long long const rest = m - 5 * weeks;
     long long const skipped = toMonday + 2 * weeks + (rest + w >= 6 && w < 6 ? 2 : 0);
-    AdvanceDays(d, m + skipped);
+    Advance(d, m + skipped, kDay);
     return;
   }
   // Back from a weekend: from the following Monday, which lies toMonday
@@ -115,7 +92,7 @@ void MoveBusinessDays(DateTime& d, long long n, bool towardMonday) noexcept {
   long long const weeks = n / 5;
   long long const rest = n - 5 * weeks;
   long long const skipped = 2 * weeks + (from <= rest ? 2 : 0);
-  AdvanceDays(d, -(n + skipped - toMonday));
+  Advance(d, -(n + skipped - toMonday), kDay);
 }
 
 // Moves d to occurrence k of weekday dow in its month, stepping k towards
@@ -165,8 +142,8 @@ void DynamicTime::MoveNthTimePointBefore(DateTime& d, int n, TIME_GRANULARITY g)
     case TG_SECOND: Advance(d, -static_cast<long long>(n), kSecond); break;
     case TG_MINUTE: Advance(d, -static_cast<long long>(n), kMinute); break;
     case TG_HOUR: Advance(d, -static_cast<long long>(n), kHour); break;
-    case TG_DAY: AdvanceDays(d, -static_cast<long long>(n)); break;
-    case TG_WEEK: AdvanceDays(d, -7 * static_cast<long long>(n)); break;
+    case TG_DAY: Advance(d, -static_cast<long long>(n), kDay); break;
+    case TG_WEEK: Advance(d, -static_cast<long long>(n), kWeek); break;
     case TG_MONTH: MoveMonths(d, n); break;
     case TG_YEAR: d.PutYear(Wrap32(static_cast<long long>(d.GetYear()) - n)); break;
     default: break;
@@ -210,7 +187,7 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
   if (business) {
     MoveBusinessDays(r, -static_cast<long long>(dayOffset_), monthOffset_ >= 0);
   } else {
-    ShiftDays(r, dayOffset_);
+    Shift(r, dayOffset_, kDay);
   }
 
   // The date of a fixed description: year, month, then day D or the n-th
@@ -230,7 +207,7 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
     if (business) {
       MoveBusinessDays(t, -static_cast<long long>(day_), month_ >= 0);
     } else {
-      ShiftDays(t, day_);
+      Shift(t, day_, kDay);
     }
   };
 
@@ -243,7 +220,7 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
         if (!fixedDate(r)) return -1;
       } else {
         shiftYearsMonths(r);
-        ShiftDays(r, 7 * static_cast<long long>(week_));
+        Shift(r, week_, kWeek);
         addDays(r);
       }
       Shift(r, hour_, kHour);
@@ -253,12 +230,12 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
       break;
     case DT_RELATIVE_DAY:
       shiftYearsMonths(r);
-      ShiftDays(r, 7 * static_cast<long long>(week_));
+      Shift(r, week_, kWeek);
       addDays(r);
       break;
     case DT_RELATIVE_WEEK_DAY:
       shiftYearsMonths(r);
-      ShiftDays(r, 7 * static_cast<long long>(week_));
+      Shift(r, week_, kWeek);
       if (dayOfWeek_ >= 0) r.PutDayOfWeek(dayOfWeek_, true);
       break;
     case DT_RELATIVE_MONTH_DAY:
@@ -314,15 +291,15 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
         if (business) {
           MoveBusinessDays(r, -n, day_ > 0);
         } else {
-          ShiftDays(r, n);
+          Shift(r, n, kDay);
         }
       }
       break;
     }
     default:  // 7..13: that weekday of r's Sunday-to-Saturday week
-      ShiftDays(r, (kind - DT_THIS_WEEK_SUNDAY) - r.GetDayOfWeek());
+      Shift(r, (kind - DT_THIS_WEEK_SUNDAY) - r.GetDayOfWeek(), kDay);
       shiftYearsMonths(r);
-      ShiftDays(r, 7 * static_cast<long long>(week_));
+      Shift(r, week_, kWeek);
       if (dayOfWeek_ >= 0) r.PutDayOfWeek(dayOfWeek_, true);
       break;
   }
@@ -333,8 +310,8 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
   if (business && (kind_ & (DT_FLAG_RELATIVE_HOUR | DT_FLAG_RELATIVE_MINUTE_SECOND))) {
     bool const forward = (kind_ & DT_FLAG_RELATIVE_HOUR) &&
                          (hour_ > 0 || (hour_ == 0 && (kind_ & DT_FLAG_RELATIVE_MINUTE_SECOND) && minute_ >= 0));
-    if (dayOfWeek_ == 6) ShiftDays(r, forward ? 2 : -1);
-    if (dayOfWeek_ == 0) ShiftDays(r, forward ? 1 : -2);
+    if (dayOfWeek_ == 6) Shift(r, forward ? 2 : -1, kDay);
+    if (dayOfWeek_ == 0) Shift(r, forward ? 1 : -2, kDay);
   }
 
   d = r.ToUTCTime();
