@@ -23,7 +23,7 @@ dynamic_vectors.txt, one case a line:
       reading uses the offset before the change, a repeated one the earlier
       instant). Weekdays are 0 = Sunday .. 6 = Saturday.
 
-Zone-dependent results stay within 1971..2037.
+References lie in 1901..2199, most of them in 1975..2034.
 Run from this folder: python3 gen_dynamic_vectors.py
 """
 import calendar
@@ -235,7 +235,7 @@ def random_date(rng, first=1975, last=2034):
 
 
 def random_reference(rng):
-    d = random_date(rng)
+    d = random_date(rng) if rng.random() < 0.8 else random_date(rng, 1901, 2199)
     if rng.random() < 0.3:  # month ends and 29 February are where clamping shows
         y = rng.randint(1975, 2034)
         m = rng.randint(1, 12)
@@ -326,7 +326,7 @@ def resolution_lines(rng):
         if local is None:
             lines.append(f"R {desc} -1")
             continue
-        if not 1971 <= local.year <= 2037:
+        if not 1900 <= local.year <= 2200:
             continue
         lines.append(f"R {desc} {fields(to_utc(local, zone))}")
     return lines
