@@ -76,9 +76,11 @@
 // - Comparisons that resolve both sides against now read the clock once, so
 //   two descriptions are resolved against the same moment.
 //
-// Thread safety: distinct values may be used on distinct threads. A value is
-// read from several threads at once only when its owned date's week caches
-// are filled (see DateTime); values sharing an arena share its thread rules.
+// Threads: distinct values may be used on distinct threads, and the const
+// operations may run on one shared value from several threads at once (they
+// only read it; a stored date fills its caches as DateTime allows). Changing
+// a value while another thread uses it is a data race, and values that
+// share an arena share its thread rules.
 #pragma once
 
 #include "Base/Export.h"
