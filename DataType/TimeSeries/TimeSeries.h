@@ -81,9 +81,9 @@
 //   - Hour and minute recurrences RECURRENCE_WINDOW while the window is not
 //     in effect leave the units free.
 //   - GetOccurrencesBetween: the array starts with the capacity C estimated
-//     from the schedule (see the method), at most 131,072 entries, and grows
+//     from the schedule (see the method), at most 65,536 entries, and grows
 //     when a daily window or a wide year span yields more; the listing stops
-//     at 131,072 occurrences (ask again from the last one for more). Nothing
+//     at 65,536 occurrences (ask again from the last one for more). Nothing
 //     is ever written past the array's end. A null `out` throws like a null
 //     `out` of the other two computations.
 //   - Computations on one schedule may run on many threads at once as long as

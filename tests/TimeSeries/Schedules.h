@@ -51,6 +51,24 @@ struct Rule {
   }
 };
 
+// recurrence:value of the nine units, then the window.
+inline std::string Describe(Rule const& r) {
+  std::string s;
+  for (int i = 0; i < 9; ++i) s += std::to_string(r.r[i]) + ":" + std::to_string(r.v[i]) + " ";
+  for (int i = 0; i < 5; ++i) s += std::to_string(r.w[i]) + " ";
+  return s;
+}
+
+// Random sweeps run fully in optimised builds and a fifth as long in debug
+// and sanitizer builds, where every step costs many times more.
+inline int Scaled(int cases) {
+#if defined(NDEBUG)
+  return cases;
+#else
+  return cases / 5;
+#endif
+}
+
 inline std::string Text(DateTime const& d) { return d.ToString().GetString(); }
 
 inline std::vector<std::string> Texts(DateTime const* d, unsigned n) {

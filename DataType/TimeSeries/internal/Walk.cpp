@@ -1,6 +1,10 @@
 #include "DataType/TimeSeries/internal/Walk.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 namespace QDataType {
@@ -16,7 +20,7 @@ constexpr long long kFirstDay = -693959;       // 0000-01-01
 constexpr long long kPeriod = 146097;          // days in 400 years, a whole number of weeks
 constexpr long long kSearchDays = 2928;        // 8 x 366
 constexpr long long kNever = 1LL << 60;        // "no later day can match"
-constexpr long long kBudget = 1LL << 22;       // steps a computation may take ...
+constexpr long long kBudget = 1LL << 21;       // steps a computation may take ...
 constexpr long long kBudgetPerEntry = 1024;    // ... plus this much per entry it writes
 
 // Digits of a time of day, least significant first.
@@ -43,9 +47,6 @@ int DaysInMonth(long long year, int month) noexcept {
 }
 int Weekday(long long day) noexcept { return static_cast<int>((day % 7 + 13) % 7); }  // day 0 was a Saturday
 
-struct Civil {
-  int year, month, day;
-};
 Civil CivilOf(long long day) noexcept {
   unsigned short y;
   short m, d;
@@ -153,8 +154,8 @@ Local Walk::PutYear(Local t, int year) const noexcept {
 // fails, `next` is a day after it before which no day can pass (kNever: no
 // later day can); it assumes the candidates share the anchor's time of day,
 // as they do in a search.
-bool Walk::TestDay(AnchorInfo const* a, long long wholeDays, long long day, long long& next) const noexcept {
-  Civil const cv = CivilOf(day);
+bool Walk::TestDay(AnchorInfo const* a, long long wholeDays, long long day, Civil const& cv,
+                   long long& next) const noexcept {
   int const dim = DaysInMonth(cv.year, cv.month);
   int const dow = Weekday(day);
   long long const nextMonth = day - (cv.day - 1) + dim;
@@ -196,9 +197,14 @@ bool Walk::TestDay(AnchorInfo const* a, long long wholeDays, long long day, long
       long long const dd = wholeDays;
       long long const weeks = dd >= 0 ? (dd + 6) / 7 : -((-dd) / 7);  // ceil(dd / 7.0)
       if (weeks % step_[7] != 0 && !(dow > a->dayOfWeek)) {
-        // Either a later weekday of this week, or the first day of the next
-        // week count that is a multiple of the step.
-        long long const byWeekday = a->dayOfWeek >= 6 ? kNever : day + (a->dayOfWeek + 1 - dow);
+        // Either a later weekday of this week that the mask admits, or the
+        // first day of the next week count that is a multiple of the step.
+        unsigned const admitted =
+            f_.dayOfWeekRec == RECURRENCE_FIXED ? static_cast<unsigned>(f_.dayOfWeekMask) & 0x7Fu : 0x7Fu;
+        unsigned const later = admitted & ~((2u << a->dayOfWeek) - 1u);
+        int weekday = a->dayOfWeek + 1;
+        while (later != 0 && ((later >> weekday) & 1u) == 0) ++weekday;
+        long long const byWeekday = later == 0 ? kNever : day + (weekday - dow);
         long long const byCount =
             dd >= 0 ? a->day + 7 * ((FloorDiv(weeks, step_[7]) + 1) * step_[7] - 1) + 1 : day + 1;
         fail(byWeekday < byCount ? byWeekday : byCount);
@@ -242,12 +248,14 @@ bool Walk::TestDay(AnchorInfo const* a, long long wholeDays, long long day, long
 
 bool Walk::DateMatches(Local const* anchor, Local candidate) const noexcept {
   long long next;
-  if (anchor == nullptr) return TestDay(nullptr, 0, DayOf(candidate), next);
+  long long const day = DayOf(candidate);
+  Civil const cv = CivilOf(day);
+  if (anchor == nullptr) return TestDay(nullptr, 0, day, cv, next);
   long long const aDay = DayOf(*anchor);
   Civil const ac = CivilOf(aDay);
   AnchorInfo const a{*anchor, aDay, ac.year, ac.month, Weekday(aDay)};
   // Whole days of the difference, truncated toward zero (TimeSpan::GetTotalDays).
-  return TestDay(&a, (candidate - *anchor) / kDay, DayOf(candidate), next);
+  return TestDay(&a, (candidate - *anchor) / kDay, day, cv, next);
 }
 
 bool Walk::TimeMatches(Local const* anchor, Local candidate) const noexcept {
@@ -275,9 +283,19 @@ bool Walk::Search(Local const* anchor, Local start, Local& found) noexcept {
     a = AnchorInfo{*anchor, aDay, ac.year, ac.month, Weekday(aDay)};
   }
   AnchorInfo const* const ap = anchor != nullptr ? &a : nullptr;
+  // The civil date of the day tested, carried along while the search stays
+  // within a month.
+  long long civilDay = kNever;  // none yet
+  Civil cv{};
   auto test = [&](long long day, long long& next) {
+    if (day > civilDay && day - civilDay <= DaysInMonth(cv.year, cv.month) - cv.day) {
+      cv.day += static_cast<int>(day - civilDay);
+    } else {
+      cv = CivilOf(day);
+    }
+    civilDay = day;
     Local const at = day * kDay + tod;
-    if (!TestDay(ap, anchor != nullptr ? (at - *anchor) / kDay : 0, day, next)) return false;
+    if (!TestDay(ap, anchor != nullptr ? (at - *anchor) / kDay : 0, day, cv, next)) return false;
     found = at;
     return true;
   };
@@ -328,30 +346,41 @@ bool Walk::NextDay(Local anchor, Local& result) noexcept {
 // --- The odometer ----------------------------------------------------------------
 
 bool Walk::NextTime(Local previous, Local& result) const noexcept {
-  Local d = previous;
+  // The day and the time of day, apart: every step but a move past midnight
+  // stays within the day.
+  long long day = DayOf(previous), tod = previous - day * kDay;
   bool advanced = false, carry = false;
-  for (int i = 0; i < 4; ++i) {
+  auto move = [&](long long milliseconds) {
+    long long const t = tod + milliseconds;
+    if (t >= 0 && t < kDay) {
+      tod = t;
+      return;
+    }
+    Local const moved = Move(day * kDay + tod, milliseconds);
+    day = DayOf(moved);
+    tod = moved - day * kDay;
+  };
+  auto digit = [&](auto unit, auto size) { return tod / decltype(unit)::value % decltype(size)::value; };
+  auto step = [&](int i, long long c) {
     Digit const& g = digit_[i];
-    if (g.kind == kFree) continue;
-    long long const c = DigitOf(d, i);
     if (g.kind == kStep) {
       if (carry || !advanced) {  // the millisecond (first) always steps
         if (c + g.value < kSize[i]) {
-          d = Move(d, g.value * kUnit[i]);
+          move(g.value * kUnit[i]);
           advanced = true;
           carry = false;
         } else {
-          d = Move(d, (g.value - kSize[i]) * kUnit[i]);  // wraps within its unit, or beyond when the step exceeds it
+          move((g.value - kSize[i]) * kUnit[i]);  // wraps within its unit, or beyond when the step exceeds it
           advanced = false;
           carry = true;
         }
       }
-      continue;
+      return;
     }
     // Fixed: set when in range (a putter refuses anything else), then the
     // flags by comparison with the value.
     long long const f = g.kind == kFixed ? g.value : g.kind == kHigh ? kSize[i] : -1;
-    if (g.kind == kFixed) d += (f - c) * kUnit[i];
+    if (g.kind == kFixed) tod += (f - c) * kUnit[i];
     if (i == 0) {
       if (f > c) advanced = true;
       if (f < c) carry = true;
@@ -367,8 +396,16 @@ bool Walk::NextTime(Local previous, Local& result) const noexcept {
       if (f > c) advanced = true;
       if (f < c) advanced = false;
     }
-  }
-  result = d;
+  };
+  using K1 = std::integral_constant<long long, 1>;
+  using K24 = std::integral_constant<long long, 24>;
+  using K60 = std::integral_constant<long long, 60>;
+  using K1000 = std::integral_constant<long long, 1000>;
+  if (digit_[0].kind != kFree) step(0, digit(K1(), K1000()));
+  if (digit_[1].kind != kFree) step(1, digit(K1000(), K60()));
+  if (digit_[2].kind != kFree) step(2, digit(std::integral_constant<long long, kMinute>(), K60()));
+  if (digit_[3].kind != kFree) step(3, digit(std::integral_constant<long long, kHour>(), K24()));
+  result = day * kDay + tod;
   return advanced;
 }
 
@@ -445,12 +482,12 @@ bool Walk::AdvanceWhileBefore(Local& current, Local target) noexcept {
   return NextTime(current, current);  // the step that exhausts the day
 }
 
-// The same for an odometer that is no counter: step by step. A step depends
-// only on the time of day (away from the calendar's end), so when a time of
-// day comes back the steps repeat, shifted by the days they gained (Brent's
-// cycle finding). A repetition that gains no day never reaches the target:
-// the walk ends. One that gains days is skipped to the first state at or
-// after the target.
+// The same for an odometer that is no counter: step by step. It starts on
+// the target's day (a day search lands on it at midnight, or later and then
+// past the target), so a step that gains a day ends it. A step depends only
+// on the time of day; when a time of day comes back on the same day, the
+// steps go round for ever below the target (Brent's cycle finding): the walk
+// ends.
 bool Walk::AdvanceByCycles(Local& current, Local target) noexcept {
   Local mark = current;
   long long power = 1, length = 0;
@@ -458,37 +495,11 @@ bool Walk::AdvanceByCycles(Local& current, Local target) noexcept {
     if (!Spend(1)) return false;
     bool const r = NextTime(current, current);
     if (!r || current >= target) return r;
-    ++length;
-    if (TodOf(current) == TodOf(mark) && DayOf(current) < kLastDay - 1) {
-      long long const drift = DayOf(current) - DayOf(mark);
-      if (drift == 0) {
-        abandoned_ = true;
-        return false;
-      }
-      // One more round, keeping the state that reaches the target first
-      // after whole repetitions.
-      long long bestIndex = -1;
-      Local best = current, probe = current;
-      for (long long r = 1; r <= length; ++r) {
-        if (!Spend(1)) return false;
-        if (!NextTime(probe, probe)) return false;  // cannot happen: the round repeats
-        long long const rounds = probe >= target ? 0 : CeilDiv(target - probe, drift * kDay);
-        long long const index = rounds * length + r;
-        if (bestIndex < 0 || index < bestIndex) {
-          bestIndex = index;
-          best = probe + rounds * drift * kDay;
-        }
-      }
-      if (DayOf(best) >= kLastDay - 1) {  // would reach the calendar's end: keep stepping
-        mark = current;
-        power = 1;
-        length = 0;
-        continue;
-      }
-      current = best;
-      return true;
+    if (current == mark) {
+      abandoned_ = true;
+      return false;
     }
-    if (length == power) {
+    if (++length == power) {
       mark = current;
       power *= 2;
       length = 0;
@@ -525,20 +536,37 @@ bool Walk::DayTransition(Local first, Local& next) noexcept {
 
 // The walk from `start` toward a far `limitDay`, from the first occurrence of
 // a day: a day's successor depends on its first occurrence and on date rules
-// that repeat every period_ days. When the first occurrence comes back at the
+// that repeat every period_ days. When a first occurrence comes back at the
 // same time of day, on a day in the same position of the period, the days in
-// between repeat (Brent's cycle finding over days): whole repetitions are
-// skipped, stopping short of `limitDay`. Returns false when the walk ends
-// first; `first` is then meaningless.
+// between repeat: whole repetitions are skipped, stopping short of
+// `limitDay`. Repetitions are found by a table of the positions in the
+// period (the first return, after one round), and by Brent's cycle finding
+// for first occurrences that drift through several times of day per round.
+// Returns false when the walk ends first; `first` is then meaningless.
 bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
   if (f_.yearRec == RECURRENCE_FIXED) return true;
-  auto same = [&](Local a, Local b) {
-    return FloorMod(DayOf(a), period_) == FloorMod(DayOf(b), period_) && (window_ || TodOf(a) == TodOf(b));
+  // Per position in the period: the last day seen there and its first
+  // occurrence's time of day. Without the memory, Brent's method alone.
+  std::unique_ptr<long long[]> seen(new (std::nothrow) long long[2 * period_]);
+  if (seen) std::fill(seen.get(), seen.get() + 2 * period_, 0LL);
+  auto jump = [&](Local hare, long long delta) {
+    first = hare + (limitDay - 1 - DayOf(hare)) / delta * delta * kDay;
+    return true;
   };
   Local mark = first, hare = first;
   long long power = 1, length = 0;
   for (;;) {
-    if (!Spend(4)) return false;
+    if (seen) {
+      // Days are kept counted from the calendar's first day plus one, so
+      // that 0 means none.
+      long long* const slot = &seen[2 * FloorMod(DayOf(hare), period_)];
+      if (slot[0] != 0 && (window_ || slot[1] == TodOf(hare))) {
+        return jump(hare, DayOf(hare) - (slot[0] + kFirstDay - 1));
+      }
+      slot[0] = DayOf(hare) - kFirstDay + 1;
+      slot[1] = TodOf(hare);
+    }
+    if (!Spend(1)) return false;
     Local next;
     bool const moved =
         window_ ? NextDay(WithTime(hare, f_.windowEndHour, f_.windowEndMinute), next) : DayTransition(hare, next);
@@ -550,10 +578,9 @@ bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
     }
     hare = next;
     ++length;
-    if (same(hare, mark)) {
-      long long const delta = DayOf(hare) - DayOf(mark);
-      first = hare + (limitDay - 1 - DayOf(hare)) / delta * delta * kDay;
-      return true;
+    if (FloorMod(DayOf(hare), period_) == FloorMod(DayOf(mark), period_) &&
+        (window_ || TodOf(hare) == TodOf(mark))) {
+      return jump(hare, DayOf(hare) - DayOf(mark));
     }
     if (length == power) {
       mark = hare;
@@ -566,6 +593,67 @@ bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
 // --- Walks without a window ------------------------------------------------------------
 
 namespace {
+
+// Brent's cycle finding over the states of a walk that lists nothing, for
+// odometers that are no counters. A state of the walk is its current time;
+// its successor depends on the time of day and, through the day searches, on
+// date rules that repeat every `period` days. When a state comes back at the
+// same time of day, in the same position of the period, the walk repeats
+// from there, shifted by the days gained (0: it goes round for ever). A
+// period of 0 asks for the same state exactly (a fixed year breaks the
+// repetition of dates), unless no day was searched in between: odometer
+// steps alone repeat whatever the date. Near the calendar's end only the
+// same state counts.
+class DriftWatch {
+ public:
+  explicit DriftWatch(long long period) noexcept : period_(period) {}
+
+  // The days gained since a state like `state`; -1 while none has come back.
+  // `searched`: a day search led to `state`.
+  long long Gained(Local state, bool searched) noexcept {
+    if (!armed_) {
+      mark_ = state;
+      armed_ = true;
+      return -1;
+    }
+    searched_ = searched_ || searched;
+    long long const gained = DayOf(state) - DayOf(mark_);
+    long long const period = searched_ ? period_ : 1;
+    bool const exact = period == 0 || DayOf(state) >= kLastDay - 1;
+    if (TodOf(state) == TodOf(mark_) && (exact ? gained == 0 : FloorMod(gained, period) == 0)) return gained;
+    if (++length_ == power_) {
+      mark_ = state;
+      power_ *= 2;
+      length_ = 0;
+      searched_ = false;
+    }
+    return -1;
+  }
+  void Reset() noexcept {
+    armed_ = searched_ = false;
+    power_ = 1;
+    length_ = 0;
+  }
+
+ private:
+  long long period_;
+  Local mark_ = 0;
+  long long power_ = 1, length_ = 0;
+  bool armed_ = false, searched_ = false;
+};
+
+// Watches a walk below `limit` (days are never lost along a walk): false
+// when it goes round for ever; otherwise moves `current` over whole
+// repetitions, stopping on a day before `limit`'s.
+bool Skip(DriftWatch& watch, Local& current, bool searched, Local limit) noexcept {
+  long long const gained = watch.Gained(current, searched);
+  if (gained < 0) return true;
+  if (gained == 0) return false;
+  long long const rounds = (DayOf(limit) - 1 - DayOf(current)) / gained;
+  if (rounds > 0) current += rounds * gained * kDay;
+  watch.Reset();
+  return true;
+}
 
 // Writes an entry, crediting the budget for it.
 template <typename Budget>
@@ -622,12 +710,20 @@ unsigned Walk::NextAfterStart(Local start, Local from, unsigned count, Sink& sin
   }
   long long days = 0;
   bool skipped = false;
+  DriftWatch watch(f_.yearRec == RECURRENCE_FIXED ? 0 : period_);
+  bool searched = false;  // the last step searched a day
   while (n < count) {
     if (current < f) {
       if (!Spend(1)) return n;
-      if (counter_) SkipBelow(current, f);
+      if (counter_) {
+        SkipBelow(current, f);
+      } else if (!Skip(watch, current, searched, f)) {
+        abandoned_ = true;
+        return n;
+      }
     }
     Local const previous = current;
+    searched = false;
     if (NextTime(previous, current)) {
       if (current >= f) {
         if (!Emit(sink, n, current, budget_)) return n;
@@ -637,12 +733,13 @@ unsigned Walk::NextAfterStart(Local start, Local from, unsigned count, Sink& sin
       }
       continue;
     }
+    searched = true;
     if (!NextDay(current, current)) return n;
     if (!TimeMatches(&previous, current) && !NextTime(current, current)) return n;
     if (current >= f) {
       if (!Emit(sink, n, current, budget_)) return n;
       ++n;
-    } else if (counter_ && !skipped && ++days >= 16 && DayOf(f) - DayOf(current) > 2 * period_ + 800) {
+    } else if (counter_ && !skipped && ++days >= 16 && DayOf(f) - DayOf(current) > period_ + 800) {
       skipped = true;
       if (!SkipRepetitions(current, DayOf(f)) || abandoned_) return n;
     }
@@ -664,13 +761,22 @@ bool Walk::Between(Local from, Local to, Sink& sink, unsigned& n) {
   }
   // Nothing below both bounds is listed, and nothing there stops the walk.
   Local const floor = lower < upper ? lower : upper;
+  DriftWatch watch(f_.yearRec == RECURRENCE_FIXED ? 0 : period_);
+  bool searched = false;  // the last step searched a day
   while (current < upper) {
     if (current < floor) {
       if (!Spend(1)) break;
-      if (counter_) SkipBelow(current, floor);
+      if (counter_) {
+        SkipBelow(current, floor);
+      } else if (!Skip(watch, current, searched, floor)) {
+        abandoned_ = true;
+        break;
+      }
     }
     Local const previous = current;
+    searched = false;
     if (!NextTime(previous, current)) {
+      searched = true;
       if (!NextDay(current, current)) break;
       if (!TimeMatches(nullptr, current) && !NextTime(current, current)) break;
     }
@@ -725,7 +831,7 @@ bool Walk::WindowSkipBelow(Local& current, Local& end, Local target) noexcept {
     long long const before = DayOf(current);
     if (!WindowAdvance(current, end)) return false;
     if (DayOf(current) != before && current < target && !skipped && ++days >= 16 &&
-        DayOf(target) - DayOf(current) > 2 * period_ + 800) {
+        DayOf(target) - DayOf(current) > period_ + 800) {
       skipped = true;
       if (!SkipRepetitions(current, DayOf(target)) || abandoned_) return false;
       end = WithTime(current, f_.windowEndHour, f_.windowEndMinute);

@@ -30,10 +30,11 @@
 //     day; once the chain comes back to the same first time on a day in the
 //     same position of that period, whole repetitions are skipped.
 //   - Odometers that are not counters (a step beyond its unit, a fixed value
-//     out of range above every step) are stepped one by one; a run of steps
-//     that returns to a time of day it has visited is recognised as a cycle,
-//     skipped when it drifts forward by whole days and ended when it cannot
-//     reach its target.
+//     out of range above every step) are stepped one by one. A walk that
+//     comes back to a time of day it has visited, on a day in the same
+//     position of the date rules' period, repeats itself (Brent's cycle
+//     finding): whole repetitions are skipped, and one that gains no day,
+//     which would go round for ever, ends the walk.
 // A budget bounds whatever remains: when it runs out the walk ends as if no
 // further occurrence existed.
 #pragma once
@@ -46,6 +47,11 @@ namespace series {
 
 // Milliseconds from 1899-12-30 00:00:00.000 on the local wall clock.
 using Local = long long;
+
+// A date in the proleptic Gregorian calendar.
+struct Civil {
+  int year, month, day;
+};
 
 Local FromDateTime(DateTime const& d) noexcept;
 DateTime ToDateTime(Local t) noexcept;
@@ -111,7 +117,8 @@ class Walk {
   Local Move(Local t, long long milliseconds) const noexcept;
   Local PutYear(Local t, int year) const noexcept;
 
-  bool TestDay(AnchorInfo const* anchor, long long wholeDays, long long day, long long& next) const noexcept;
+  bool TestDay(AnchorInfo const* anchor, long long wholeDays, long long day, Civil const& civil,
+               long long& next) const noexcept;
   bool Search(Local const* anchor, Local start, Local& found) noexcept;
 
   bool AdvanceWhileBefore(Local& current, Local target) noexcept;
