@@ -143,7 +143,8 @@ TEST(WalkRoutines, MatchTheStepByStepRoutines) {
 
 // The three computations on random schedules and dates; `weird` admits
 // values outside their units' ranges.
-void CompareComputations(char const* zone, unsigned long long state, int cases, bool weird) {
+void CompareComputations(char const* zone, unsigned long long state, int cases, bool weird, int fromYear = 1995,
+                         int toYear = 2030) {
   ScopedTZ tz(zone);
   RandomRules rng(state);
   int compared = 0;
@@ -151,9 +152,12 @@ void CompareComputations(char const* zone, unsigned long long state, int cases, 
   for (int i = 0; i < cases; ++i) {
     Rule const rule = rng.Make(weird);
     Series const s = rule.Make();
-    DateTime const from = rng.Date(1995, 2030);
+    // Near the end: the calendar's last 40 days.
+    DateTime const from = fromYear > 60000 ? DateTime(65535, 12, 31) - TimeSpan(rng.Int(0, 40 * 1440) * 60000LL)
+                                           : rng.Date(fromYear, toYear);
     DateTime const start = from - TimeSpan(rng.Int(0, 3 * 366) * 86400000LL + rng.Int(0, 86399999));
-    DateTime const to = rng.Near(from, rng.Chance(50) ? 86400000LL : 20LL * 86400000);
+    DateTime const to =
+        fromYear > 60000 ? DateTime(65535, 12, 31, 23, 59, 59, 999) : rng.Near(from, rng.Chance(50) ? 86400000LL : 20LL * 86400000);
     unsigned const count = static_cast<unsigned>(rng.Int(1, 6));
     SCOPED_TRACE(Describe(rule) + Text(start) + " " + Text(from) + " " + Text(to) + " " + std::to_string(count));
 
@@ -197,6 +201,11 @@ TEST(WalkComputations, OrdinarySchedulesInUtc) { CompareComputations("UTC", 1, 6
 TEST(WalkComputations, OrdinarySchedulesAcrossDaylightSaving) {
   CompareComputations("Europe/Berlin", 2, 400, false);
   CompareComputations("America/New_York", 3, 400, false);
+}
+// Moves stop at 65535-12-30: days past it are that day again.
+TEST(WalkComputations, AtTheCalendarsEnd) {
+  CompareComputations("UTC", 6, 60, false, 65535, 65535);
+  CompareComputations("UTC", 7, 60, true, 65535, 65535);
 }
 TEST(WalkComputations, OutOfRangeValues) {
   CompareComputations("UTC", 4, 600, true);
