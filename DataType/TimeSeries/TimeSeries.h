@@ -64,11 +64,13 @@
 //     jumps over whole repetitions.
 // A schedule whose values lie outside their units' ranges (a millisecond step
 // above 1,000, a fixed minute of 75) moves the odometer in ways that no
-// longer form a counter; its steps are taken one by one. A walk that comes
-// back to a state it has been in without producing an occurrence would run
-// forever: it ends as if no further occurrence existed. As a last resort every
-// computation has a budget of about four million steps, plus a thousand for
-// each occurrence written; a computation that exhausts it returns what it has
+// longer form a counter. When every step then moves the same distance the
+// runs are counted out as progressions; otherwise the steps are taken one by
+// one, and a walk that comes back to where it has been (the same time of day
+// on a day in the same position of the date rules' period) is skipped over
+// its repetitions, or ended if it gains no day: it would run forever. As a
+// last resort every computation has a budget of about a million steps, plus
+// 256 for each occurrence written; one that exhausts it returns what it has
 // found so far. No schedule with values in their units' ranges comes near it.
 //
 // Choices made here (the behaviour is otherwise that of the walk above)

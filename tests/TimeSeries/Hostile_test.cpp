@@ -194,9 +194,14 @@ TEST_F(Hostile, OdometersThatAreNoCounters) {
                      "2024-06-10 00:20:00.000"}));
   EXPECT_LT(o.slowest, kBoundMs);
   // A millisecond step of 1,001 moves the time 1 ms and a second fixed at 75
-  // says "later": the walk creeps forward 1 ms a step, across days.
+  // says "later": from midnight the walk creeps forward 1 ms a step, and
+  // reaches 23:59 after 86,340,000 of them.
   Series const creep = Rule().Every(kMs, 1001).Fixed(kSecond, 75).Make();
   Outcome const c = RunAll(creep, from, from, from + TimeSpan(5), 3);
+  Strings const first{"2024-06-10 23:59:00.000", "2024-06-10 23:59:00.001", "2024-06-10 23:59:00.002"};
+  EXPECT_EQ(c.next, first);
+  EXPECT_EQ(c.afterStart, first);
+  EXPECT_EQ(c.between.size(), 6u);
   EXPECT_LT(c.slowest, kBoundMs);
 }
 

@@ -20,8 +20,8 @@ constexpr long long kFirstDay = -693959;       // 0000-01-01
 constexpr long long kPeriod = 146097;          // days in 400 years, a whole number of weeks
 constexpr long long kSearchDays = 2928;        // 8 x 366
 constexpr long long kNever = 1LL << 60;        // "no later day can match"
-constexpr long long kBudget = 1LL << 21;       // steps a computation may take ...
-constexpr long long kBudgetPerEntry = 1024;    // ... plus this much per entry it writes
+constexpr long long kBudget = 1LL << 20;       // steps a computation may take ...
+constexpr long long kBudgetPerEntry = 256;     // ... plus this much per entry it writes
 
 // Digits of a time of day, least significant first.
 constexpr long long kSize[4] = {1000, 60, 60, 24};
@@ -104,6 +104,29 @@ Walk::Walk(Fields const& fields) noexcept : f_(fields), budget_(kBudget), abando
   // every step: the times of the day never run out, and the runs below it
   // cycle. That is no counter.
   if (lastForced_ >= 0 && digit_[lastForced_].kind == kHigh) counter_ = false;
+  // An odometer that moves the same distance on every step, whatever the
+  // time: after its first step (which sets its fixed digits), every acting
+  // digit either forces the flags (out of range) or moves by a step beyond
+  // its unit (whatever the digit holds), no digit is set above a move (a
+  // move may carry into it), and the last word is "later".
+  stride_ = 0;
+  if (!counter_) {
+    enum { kNone, kLater, kWrapped } flags = kNone;
+    bool moved = false, constant = true;
+    for (int i = 0; i < 4 && constant; ++i) {
+      Digit const& g = digit_[i];
+      if (g.kind == kHigh) flags = kLater;
+      if (g.kind == kLow) flags = kWrapped;
+      if (g.kind == kFixed && moved) constant = false;
+      if (g.kind == kStep && (i == 0 || flags != kLater)) {
+        if (g.value < kSize[i]) constant = false;
+        stride_ += (g.value - kSize[i]) * kUnit[i];
+        moved = true;
+        flags = kWrapped;
+      }
+    }
+    if (!constant || flags != kLater || stride_ <= 0) stride_ = 0;
+  }
   // Runs of stepped digits between out-of-range fixed ones: a run above a
   // "high" one never steps, one above a "low" one steps on every step.
   bool enabled = true;
@@ -469,6 +492,10 @@ bool Walk::AdvanceWhileBefore(Local& current, Local target) noexcept {
   if (!Spend(1)) return false;
   bool const r = NextTime(current, current);
   if (!r || current >= target) return r;
+  if (stride_ > 0 && DayOf(target) < kLastDay) {
+    current += CeilDiv(target - current, stride_) * stride_;
+    return true;
+  }
   if (!counter_) return AdvanceByCycles(current, target);
   Counter const c(*this, current);
   if (c.k > 1) {
@@ -513,6 +540,10 @@ bool Walk::AdvanceByCycles(Local& current, Local target) noexcept {
 void Walk::SkipBelow(Local& current, Local target) noexcept {
   Local next;
   if (!NextTime(current, next) || next >= target) return;
+  if (stride_ > 0) {
+    if (DayOf(target) < kLastDay) current = next + (target - 1 - next) / stride_ * stride_;
+    return;
+  }
   Counter const c(*this, next);
   long long const s = c.FirstAtOrAfter(0, c.k - 1, target);
   current = c.At(s - 1);
@@ -715,7 +746,7 @@ unsigned Walk::NextAfterStart(Local start, Local from, unsigned count, Sink& sin
   while (n < count) {
     if (current < f) {
       if (!Spend(1)) return n;
-      if (counter_) {
+      if (counter_ || stride_ > 0) {
         SkipBelow(current, f);
       } else if (!Skip(watch, current, searched, f)) {
         abandoned_ = true;
@@ -766,7 +797,7 @@ bool Walk::Between(Local from, Local to, Sink& sink, unsigned& n) {
   while (current < upper) {
     if (current < floor) {
       if (!Spend(1)) break;
-      if (counter_) {
+      if (counter_ || stride_ > 0) {
         SkipBelow(current, floor);
       } else if (!Skip(watch, current, searched, floor)) {
         abandoned_ = true;

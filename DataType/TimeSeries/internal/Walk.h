@@ -29,8 +29,11 @@
 //     rules that repeat every 400 years (146,097 days), every week, or every
 //     day; once the chain comes back to the same first time on a day in the
 //     same position of that period, whole repetitions are skipped.
-//   - Odometers that are not counters (a step beyond its unit, a fixed value
-//     out of range above every step) are stepped one by one. A walk that
+//   - An odometer whose acting digits do not look at the time (steps beyond
+//     their units, out-of-range fixed digits, nothing that sets a digit above
+//     a move) moves the same distance on every step: its runs are
+//     arithmetic progressions. Other odometers that are not counters are
+//     stepped one by one. A walk that
 //     comes back to a time of day it has visited, on a day in the same
 //     position of the date rules' period, repeats itself (Brent's cycle
 //     finding): whole repetitions are skipped, and one that gains no day,
@@ -144,6 +147,7 @@ class Walk {
   long long step_[9];         // steps of the EVERY units, at least 1 (unit order of Fields)
   Digit digit_[4];            // millisecond, second, minute, hour
   bool counter_;              // the odometer is a counter after its first step
+  long long stride_;          // > 0: after its first step, every step moves this far and says "later"
   bool steps_[4];             // digit steps in the counter (its run is enabled)
   int lastForced_;            // highest out-of-range fixed digit, -1 if none
   long long period_;          // days after which the date rules repeat (1, 7 or 146,097)
