@@ -4,3 +4,4 @@
 void CalendarTour();
 void CollectionsTour();
 void DecimalTour();
+void TimeSeriesTour();

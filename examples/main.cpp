@@ -7,5 +7,6 @@ int main() {
   CalendarTour();
   CollectionsTour();
   DecimalTour();
+  TimeSeriesTour();
   return 0;
 }
