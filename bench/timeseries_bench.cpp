@@ -11,7 +11,6 @@
 // Run: python3 bench/timeseries_ratios.py build/release/bench/timeseries_bench
 #include <benchmark/benchmark.h>
 #include <libical/ical.h>
-
 #include <stdlib.h>
 #include <time.h>
 
@@ -42,7 +41,9 @@ struct Case {
 
 Case const kCases[] = {
     {"FREQ=DAILY;BYHOUR=9;BYMINUTE=30", "20240101T093000", {N, N, N, N, N, F, F, F, F}, {0, 0, 0, 0, 0, 9, 30, 0, 0}},
-    {"FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;BYHOUR=9", "20240101T090000", {N, N, N, N, F, F, F, F, F},
+    {"FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;BYHOUR=9",
+     "20240101T090000",
+     {N, N, N, N, F, F, F, F, F},
      {0, 0, 0, 0, 62, 9, 0, 0, 0}},
     {"FREQ=MONTHLY;BYDAY=2TU;BYHOUR=9", "20240109T090000", {N, N, N, F, F, F, F, F, F}, {0, 0, 0, 2, 4, 9, 0, 0, 0}},
     {"FREQ=MINUTELY;INTERVAL=15", "20240101T000000", {N, N, N, N, N, E, E, F, F}, {0, 0, 0, 0, 0, 1, 15, 0, 0}},
@@ -77,9 +78,9 @@ std::vector<icaltimetype> PeerList(Case const& c) {
 void BM_TimeSeries_Next(benchmark::State& state) {
   UseBerlin();
   Case const& c = kCases[state.range(0)];
-  TimeSeries* s = QDataType::CreateTimeSeries(c.r[0], c.v[0], c.r[1], c.v[1], c.r[2], c.v[2], c.r[3], c.v[3], c.r[4],
-                                              c.v[4], c.r[5], c.v[5], c.r[6], c.v[6], c.r[7], c.v[7], c.r[8], c.v[8],
-                                              -1, -1, -1, -1, -1);
+  TimeSeries* s =
+      QDataType::CreateTimeSeries(c.r[0], c.v[0], c.r[1], c.v[1], c.r[2], c.v[2], c.r[3], c.v[3], c.r[4], c.v[4],
+                                  c.r[5], c.v[5], c.r[6], c.v[6], c.r[7], c.v[7], c.r[8], c.v[8], -1, -1, -1, -1, -1);
   DateTime const from(2023, 12, 31, 23, 0, 0);  // 2024-01-01 00:00 local
 
   // Both sides list the same instants (up to 2037: later years convert

@@ -49,8 +49,8 @@ void TimeSeriesTour() {
 
   // The second Tuesday of each month at 09:30: week 2 of the month (days 8
   // to 14) and the Tuesday bit (bit 2).
-  TimeSeries* monthly = CreateTimeSeries(RECURRENCE_NONE, 0, RECURRENCE_NONE, 0, RECURRENCE_NONE, 0, RECURRENCE_FIXED, 2,
-                                         RECURRENCE_FIXED, 4, RECURRENCE_FIXED, 9, RECURRENCE_FIXED, 30,
+  TimeSeries* monthly = CreateTimeSeries(RECURRENCE_NONE, 0, RECURRENCE_NONE, 0, RECURRENCE_NONE, 0, RECURRENCE_FIXED,
+                                         2, RECURRENCE_FIXED, 4, RECURRENCE_FIXED, 9, RECURRENCE_FIXED, 30,
                                          RECURRENCE_FIXED, 0, RECURRENCE_FIXED, 0, -1, -1, -1, -1, -1);
   std::printf("  the second Tuesday of each month at 09:30, from the same Friday\n");
   PrintLocal(next, monthly->GetNextOccurrences(friday, 4, next));

@@ -16,7 +16,7 @@ namespace {
 
 using series::Local;
 
-constexpr unsigned kMaxListing = 65536;   // entries GetOccurrencesBetween lists at most
+constexpr unsigned kMaxListing = 32768;  // entries GetOccurrencesBetween lists at most
 constexpr long long kHour = 3600000;
 
 [[noreturn]] void ThrowInvalidParameter() { QBase::Throw<TimeSeriesException>("Invalid parameter"); }
@@ -150,7 +150,8 @@ unsigned int TimeSeriesImpl::GetOccurrencesBetween(const DateTime& from, const D
   if (monthRecurrence_ != RECURRENCE_FIXED) e *= 12u;
   if (dayRecurrence_ != RECURRENCE_FIXED) e *= 31u;
   if (weekRecurrence_ == RECURRENCE_EVERY) e *= 6u;
-  if (dayOfWeekRecurrence_ == RECURRENCE_FIXED) e *= static_cast<uint32_t>(SetBits(static_cast<unsigned>(dayOfWeekMask_)));
+  if (dayOfWeekRecurrence_ == RECURRENCE_FIXED)
+    e *= static_cast<uint32_t>(SetBits(static_cast<unsigned>(dayOfWeekMask_)));
   if (hourRecurrence_ == RECURRENCE_EVERY) e *= 24u;
   if (minuteRecurrence_ == RECURRENCE_EVERY) e *= 60u;
   if (secondRecurrence_ == RECURRENCE_EVERY) e *= 60u;

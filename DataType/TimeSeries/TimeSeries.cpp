@@ -1,8 +1,9 @@
 // TimeSeries: the exception, the factory, construction with its
 // normalisation, the accessors and their checks, Clone and Destroy.
+#include "DataType/TimeSeries/TimeSeries.h"
+
 #include <climits>
 
-#include "DataType/TimeSeries/TimeSeries.h"
 #include "DataType/TimeSeries/TimeSeriesImpl.h"
 
 namespace QDataType {
@@ -41,9 +42,9 @@ TimeSeries* CreateTimeSeries(RECURRENCE yearRecurrence, int year, RECURRENCE mon
 
 TimeSeriesImpl::TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month,
                                RECURRENCE dayRecurrence, int day, RECURRENCE weekRecurrence, int week,
-                               RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence,
-                               int hour, RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence,
-                               int second, RECURRENCE millisecondRecurrence, int millisecond)
+                               RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence, int hour,
+                               RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence, int second,
+                               RECURRENCE millisecondRecurrence, int millisecond)
     : year_(Normalised(yearRecurrence, year)),
       month_(Normalised(monthRecurrence, month)),
       day_(Normalised(dayRecurrence, day)),
@@ -70,9 +71,9 @@ TimeSeriesImpl::TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE m
 
 TimeSeriesImpl::TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month,
                                RECURRENCE dayRecurrence, int day, RECURRENCE weekRecurrence, int week,
-                               RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence,
-                               int hour, RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence,
-                               int second, RECURRENCE millisecondRecurrence, int millisecond, int windowStartHour,
+                               RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence, int hour,
+                               RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence, int second,
+                               RECURRENCE millisecondRecurrence, int millisecond, int windowStartHour,
                                int windowStartMinute, int windowEndHour, int windowEndMinute, int windowInterval)
     : TimeSeriesImpl(yearRecurrence, year, monthRecurrence, month, dayRecurrence, day, weekRecurrence, week,
                      dayOfWeekRecurrence, dayOfWeekMask, hourRecurrence, hour, minuteRecurrence, minute,
@@ -98,8 +99,8 @@ void TimeSeriesImpl::Destroy() { delete this; }
 TimeSeries* TimeSeriesImpl::Clone() {
   return new TimeSeriesImpl(yearRecurrence_, year_, monthRecurrence_, month_, dayRecurrence_, day_, weekRecurrence_,
                             week_, dayOfWeekRecurrence_, dayOfWeekMask_, hourRecurrence_, hour_, minuteRecurrence_,
-                            minute_, secondRecurrence_, second_, millisecondRecurrence_, millisecond_,
-                            windowStartHour_, windowStartMinute_, windowEndHour_, windowEndMinute_, windowInterval_);
+                            minute_, secondRecurrence_, second_, millisecondRecurrence_, millisecond_, windowStartHour_,
+                            windowStartMinute_, windowEndHour_, windowEndMinute_, windowInterval_);
 }
 
 // --- Accessors -------------------------------------------------------------------

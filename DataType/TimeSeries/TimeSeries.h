@@ -69,9 +69,10 @@
 // one, and a walk that comes back to where it has been (the same time of day
 // on a day in the same position of the date rules' period) is skipped over
 // its repetitions, or ended if it gains no day: it would run forever. As a
-// last resort every computation has a budget of about a million steps, plus
-// 256 for each occurrence written; one that exhausts it returns what it has
-// found so far. No schedule with values in their units' ranges comes near it.
+// last resort every computation has a budget of about half a million steps,
+// plus 256 for each occurrence written; one that exhausts it returns what it
+// has found so far. No schedule with values in their units' ranges comes
+// near it.
 //
 // Choices made here (the behaviour is otherwise that of the walk above)
 // ---------------------------------------------------------------------
@@ -83,9 +84,9 @@
 //   - Hour and minute recurrences RECURRENCE_WINDOW while the window is not
 //     in effect leave the units free.
 //   - GetOccurrencesBetween: the array starts with the capacity C estimated
-//     from the schedule (see the method), at most 65,536 entries, and grows
+//     from the schedule (see the method), at most 32,768 entries, and grows
 //     when a daily window or a wide year span yields more; the listing stops
-//     at 65,536 occurrences (ask again from the last one for more). Nothing
+//     at 32,768 occurrences (ask again from the last one for more). Nothing
 //     is ever written past the array's end. A null `out` throws like a null
 //     `out` of the other two computations.
 //   - Computations on one schedule may run on many threads at once as long as
@@ -243,8 +244,7 @@ QDT_API TimeSeries* CreateTimeSeries(RECURRENCE yearRecurrence, int year, RECURR
                                      RECURRENCE dayRecurrence, int day, RECURRENCE weekRecurrence, int week,
                                      RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence,
                                      int hour, RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence,
-                                     int second, RECURRENCE millisecondRecurrence, int millisecond,
-                                     int windowStartHour, int windowStartMinute, int windowEndHour,
-                                     int windowEndMinute, int windowInterval);
+                                     int second, RECURRENCE millisecondRecurrence, int millisecond, int windowStartHour,
+                                     int windowStartMinute, int windowEndHour, int windowEndMinute, int windowInterval);
 
 }  // namespace QDataType

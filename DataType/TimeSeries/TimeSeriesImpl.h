@@ -22,19 +22,18 @@ struct Fields;
 class QDT_API TimeSeriesImpl : public TimeSeries {
  public:
   // The full constructor, as CreateTimeSeries (which see) calls it.
-  TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month,
-                 RECURRENCE dayRecurrence, int day, RECURRENCE weekRecurrence, int week,
-                 RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence, int hour,
-                 RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence, int second,
-                 RECURRENCE millisecondRecurrence, int millisecond, int windowStartHour, int windowStartMinute,
-                 int windowEndHour, int windowEndMinute, int windowInterval);
+  TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month, RECURRENCE dayRecurrence,
+                 int day, RECURRENCE weekRecurrence, int week, RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask,
+                 RECURRENCE hourRecurrence, int hour, RECURRENCE minuteRecurrence, int minute,
+                 RECURRENCE secondRecurrence, int second, RECURRENCE millisecondRecurrence, int millisecond,
+                 int windowStartHour, int windowStartMinute, int windowEndHour, int windowEndMinute,
+                 int windowInterval);
   // The nine pairs only: negative RECURRENCE_EVERY values made positive, no
   // window (all five fields -1).
-  TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month,
-                 RECURRENCE dayRecurrence, int day, RECURRENCE weekRecurrence, int week,
-                 RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence, int hour,
-                 RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence, int second,
-                 RECURRENCE millisecondRecurrence, int millisecond);
+  TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month, RECURRENCE dayRecurrence,
+                 int day, RECURRENCE weekRecurrence, int week, RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask,
+                 RECURRENCE hourRecurrence, int hour, RECURRENCE minuteRecurrence, int minute,
+                 RECURRENCE secondRecurrence, int second, RECURRENCE millisecondRecurrence, int millisecond);
 
   void Destroy() override;
   unsigned int GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from, unsigned int count,

@@ -32,9 +32,9 @@ TEST(Model, EnumerationAndInterface) {
 }
 
 TEST(Model, CreationStoresThePairs) {
-  Series const s(CreateTimeSeries(RECURRENCE_FIXED, 2024, RECURRENCE_EVERY, 2, RECURRENCE_FIXED, 15,
-                                  RECURRENCE_FIXED, -1, RECURRENCE_FIXED, 62, RECURRENCE_EVERY, 3, RECURRENCE_FIXED,
-                                  75, static_cast<RECURRENCE>(7), -9, RECURRENCE_NONE, 1234, 1, 2, 3, 4, 5));
+  Series const s(CreateTimeSeries(RECURRENCE_FIXED, 2024, RECURRENCE_EVERY, 2, RECURRENCE_FIXED, 15, RECURRENCE_FIXED,
+                                  -1, RECURRENCE_FIXED, 62, RECURRENCE_EVERY, 3, RECURRENCE_FIXED, 75,
+                                  static_cast<RECURRENCE>(7), -9, RECURRENCE_NONE, 1234, 1, 2, 3, 4, 5));
   EXPECT_EQ(s->GetYear(), 2024);
   EXPECT_EQ(s->GetMonth(), 2);
   EXPECT_EQ(s->GetDay(), 15);
@@ -82,8 +82,7 @@ TEST(Model, NegativeStepsBecomePositive) {
 TEST(Model, WindowRule) {
   // Kept with hour and minute RECURRENCE_WINDOW, dropped otherwise.
   EXPECT_EQ(WindowOf(*Rule().Window(9, 0, 17, 0, 30).Make()), (std::vector<int>{9, 0, 17, 0, 30}));
-  EXPECT_EQ(WindowOf(*Rule().Window(9, 0, 17, 0, 30).Fixed(kHour, 9).Make()),
-            (std::vector<int>{-1, -1, -1, -1, -1}));
+  EXPECT_EQ(WindowOf(*Rule().Window(9, 0, 17, 0, 30).Fixed(kHour, 9).Make()), (std::vector<int>{-1, -1, -1, -1, -1}));
   // A field out of range is unset alone; the others stay, out of effect.
   EXPECT_EQ(WindowOf(*Rule().Window(24, 0, 17, 0, 30).Make()), (std::vector<int>{-1, 0, 17, 0, 30}));
   EXPECT_EQ(WindowOf(*Rule().Window(9, 60, 17, -2, 1440).Fixed(kHour, 9).Make()),

@@ -34,10 +34,20 @@ Rule ReadRule(std::istream& in) {
   r.At(hh, mm, ss);
   int a, b;
   switch (kind) {
-    case 'W': in >> a; r.Fixed(kDow, a); break;
-    case 'M': in >> a >> b; r.Fixed(kWeek, a).Fixed(kDow, 1 << b); break;
-    case 'F': in >> a; r.Fixed(kDay, a); break;
-    default: break;
+    case 'W':
+      in >> a;
+      r.Fixed(kDow, a);
+      break;
+    case 'M':
+      in >> a >> b;
+      r.Fixed(kWeek, a).Fixed(kDow, 1 << b);
+      break;
+    case 'F':
+      in >> a;
+      r.Fixed(kDay, a);
+      break;
+    default:
+      break;
   }
   return r;
 }

@@ -49,22 +49,40 @@ class RandomRules {
     Rule r;
     // Date units.
     switch (Int(0, 9)) {
-      case 0: r.Fixed(kYear, Int(2000, 2034)); break;
-      case 1: r.Every(kYear, Int(1, 3)); break;
-      default: break;
+      case 0:
+        r.Fixed(kYear, Int(2000, 2034));
+        break;
+      case 1:
+        r.Every(kYear, Int(1, 3));
+        break;
+      default:
+        break;
     }
     switch (Int(0, 9)) {
-      case 0: case 1: r.Fixed(kMonth, weird && Chance(20) ? Int(-2, 14) : Int(1, 12)); break;
-      case 2: r.Every(kMonth, Int(1, 7)); break;
-      default: break;
+      case 0:
+      case 1:
+        r.Fixed(kMonth, weird && Chance(20) ? Int(-2, 14) : Int(1, 12));
+        break;
+      case 2:
+        r.Every(kMonth, Int(1, 7));
+        break;
+      default:
+        break;
     }
     switch (Int(0, 9)) {
-      case 0: case 1: r.Fixed(kDay, weird && Chance(20) ? Int(-2, 33) : Int(1, 31)); break;
-      case 2: r.Every(kDay, Int(1, 12)); break;
+      case 0:
+      case 1:
+        r.Fixed(kDay, weird && Chance(20) ? Int(-2, 33) : Int(1, 31));
+        break;
+      case 2:
+        r.Every(kDay, Int(1, 12));
+        break;
       default:
         if (Chance(40)) r.Fixed(kDow, weird && Chance(20) ? Int(0, 300) : Int(1, 127));
-        if (Chance(25)) r.Fixed(kWeek, Int(-6, 6));
-        else if (Chance(15)) r.Every(kWeek, Int(1, 4));
+        if (Chance(25))
+          r.Fixed(kWeek, Int(-6, 6));
+        else if (Chance(15))
+          r.Every(kWeek, Int(1, 4));
         break;
     }
     // Time units.
@@ -89,8 +107,7 @@ class RandomRules {
   }
 
   DateTime Date(int fromYear, int toYear) {
-    return DateTime(Int(fromYear, toYear), Int(1, 12), Int(1, 28), Int(0, 23), Int(0, 59), Int(0, 59),
-                    Int(0, 999));
+    return DateTime(Int(fromYear, toYear), Int(1, 12), Int(1, 28), Int(0, 23), Int(0, 59), Int(0, 59), Int(0, 999));
   }
   DateTime Near(DateTime const& d, long long maxMs) {
     return d + TimeSpan(std::uniform_int_distribution<long long>(0, maxMs)(rng_));
@@ -156,8 +173,8 @@ void CompareComputations(char const* zone, unsigned long long state, int cases, 
     DateTime const from = fromYear > 60000 ? DateTime(65535, 12, 31) - TimeSpan(rng.Int(0, 40 * 1440) * 60000LL)
                                            : rng.Date(fromYear, toYear);
     DateTime const start = from - TimeSpan(rng.Int(0, 3 * 366) * 86400000LL + rng.Int(0, 86399999));
-    DateTime const to =
-        fromYear > 60000 ? DateTime(65535, 12, 31, 23, 59, 59, 999) : rng.Near(from, rng.Chance(50) ? 86400000LL : 20LL * 86400000);
+    DateTime const to = fromYear > 60000 ? DateTime(65535, 12, 31, 23, 59, 59, 999)
+                                         : rng.Near(from, rng.Chance(50) ? 86400000LL : 20LL * 86400000);
     unsigned const count = static_cast<unsigned>(rng.Int(1, 6));
     SCOPED_TRACE(Describe(rule) + Text(start) + " " + Text(from) + " " + Text(to) + " " + std::to_string(count));
 

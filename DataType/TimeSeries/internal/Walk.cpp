@@ -15,13 +15,13 @@ namespace {
 constexpr long long kDay = 86400000;
 constexpr long long kHour = 3600000;
 constexpr long long kMinute = 60000;
-constexpr long long kLastDay = 23242571;       // 65535-12-30: moves past it stop there
-constexpr long long kFirstDay = -693959;       // 0000-01-01
-constexpr long long kPeriod = 146097;          // days in 400 years, a whole number of weeks
-constexpr long long kSearchDays = 2928;        // 8 x 366
-constexpr long long kNever = 1LL << 60;        // "no later day can match"
-constexpr long long kBudget = 1LL << 20;       // steps a computation may take ...
-constexpr long long kBudgetPerEntry = 256;     // ... plus this much per entry it writes
+constexpr long long kLastDay = 23242571;    // 65535-12-30: moves past it stop there
+constexpr long long kFirstDay = -693959;    // 0000-01-01
+constexpr long long kPeriod = 146097;       // days in 400 years, a whole number of weeks
+constexpr long long kSearchDays = 2928;     // 8 x 366
+constexpr long long kNever = 1LL << 60;     // "no later day can match"
+constexpr long long kBudget = 1LL << 19;    // steps a computation may take ...
+constexpr long long kBudgetPerEntry = 256;  // ... plus this much per entry it writes
 
 // Digits of a time of day, least significant first.
 constexpr long long kSize[4] = {1000, 60, 60, 24};
@@ -42,9 +42,7 @@ long long TodOf(Local t) noexcept { return t - DayOf(t) * kDay; }
 long long DigitOf(Local t, int i) noexcept { return TodOf(t) / kUnit[i] % kSize[i]; }
 
 bool Leap(long long y) noexcept { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-int DaysInMonth(long long year, int month) noexcept {
-  return month == 2 && Leap(year) ? 29 : kDaysInMonth[month - 1];
-}
+int DaysInMonth(long long year, int month) noexcept { return month == 2 && Leap(year) ? 29 : kDaysInMonth[month - 1]; }
 int Weekday(long long day) noexcept { return static_cast<int>((day % 7 + 13) % 7); }  // day 0 was a Saturday
 
 Civil CivilOf(long long day) noexcept {
@@ -77,8 +75,8 @@ Walk::Walk(Fields const& fields) noexcept : f_(fields), budget_(kBudget), abando
             f_.windowEndMinute != -1 && f_.windowInterval != -1;
   windowStep_ = static_cast<long long>(f_.windowInterval) * kMinute;
 
-  int const values[9] = {f_.year, f_.month, f_.day, f_.hour, f_.minute, f_.second, f_.millisecond, f_.week,
-                         f_.dayOfWeekMask};
+  int const values[9] = {f_.year,   f_.month,       f_.day,  f_.hour,         f_.minute,
+                         f_.second, f_.millisecond, f_.week, f_.dayOfWeekMask};
   for (int i = 0; i < 9; ++i) step_[i] = StepOf(values[i]);
   searchLimit_ = kSearchDays * (f_.yearRec == RECURRENCE_EVERY ? step_[0] : 1);
 
@@ -144,8 +142,7 @@ Walk::Walk(Fields const& fields) noexcept : f_(fields), budget_(kBudget), abando
   bool const calendar = f_.dayRec == RECURRENCE_FIXED || (dayFree && f_.weekRec == RECURRENCE_FIXED) ||
                         f_.monthRec == RECURRENCE_FIXED || (f_.monthRec == RECURRENCE_EVERY && step_[1] > 1) ||
                         f_.yearRec == RECURRENCE_FIXED || (f_.yearRec == RECURRENCE_EVERY && step_[0] > 1);
-  bool const weekly =
-      dayFree && (f_.dayOfWeekRec == RECURRENCE_FIXED || f_.weekRec == RECURRENCE_EVERY);
+  bool const weekly = dayFree && (f_.dayOfWeekRec == RECURRENCE_FIXED || f_.weekRec == RECURRENCE_EVERY);
   period_ = calendar ? kPeriod : weekly ? 7 : 1;
 }
 
@@ -228,8 +225,7 @@ bool Walk::TestDay(AnchorInfo const* a, long long wholeDays, long long day, Civi
         int weekday = a->dayOfWeek + 1;
         while (later != 0 && ((later >> weekday) & 1u) == 0) ++weekday;
         long long const byWeekday = later == 0 ? kNever : day + (weekday - dow);
-        long long const byCount =
-            dd >= 0 ? a->day + 7 * ((FloorDiv(weeks, step_[7]) + 1) * step_[7] - 1) + 1 : day + 1;
+        long long const byCount = dd >= 0 ? a->day + 7 * ((FloorDiv(weeks, step_[7]) + 1) * step_[7] - 1) + 1 : day + 1;
         fail(byWeekday < byCount ? byWeekday : byCount);
       }
     }
@@ -250,8 +246,8 @@ bool Walk::TestDay(AnchorInfo const* a, long long wholeDays, long long day, Civi
   } else if (f_.monthRec == RECURRENCE_EVERY && a != nullptr) {
     long long const index = static_cast<long long>(cv.year - a->year) * 12 - a->month + cv.month;
     if (index % step_[1] != 0) {
-      long long const months = static_cast<long long>(cv.year) * 12 + (cv.month - 1) +
-                               ((FloorDiv(index, step_[1]) + 1) * step_[1] - index);
+      long long const months =
+          static_cast<long long>(cv.year) * 12 + (cv.month - 1) + ((FloorDiv(index, step_[1]) + 1) * step_[1] - index);
       fail(months / 12 > 65535 ? kNever : DayNumber(months / 12, months % 12 + 1, 1));
     }
   }
@@ -609,8 +605,7 @@ bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
     }
     hare = next;
     ++length;
-    if (FloorMod(DayOf(hare), period_) == FloorMod(DayOf(mark), period_) &&
-        (window_ || TodOf(hare) == TodOf(mark))) {
+    if (FloorMod(DayOf(hare), period_) == FloorMod(DayOf(mark), period_) && (window_ || TodOf(hare) == TodOf(mark))) {
       return jump(hare, DayOf(hare) - DayOf(mark));
     }
     if (length == power) {

@@ -142,15 +142,15 @@ class Walk {
 
   Fields f_;
   bool window_;
-  long long windowStep_;      // interval in milliseconds
-  long long searchLimit_;     // days a search tries: 2,928, times a year step
-  long long step_[9];         // steps of the EVERY units, at least 1 (unit order of Fields)
-  Digit digit_[4];            // millisecond, second, minute, hour
-  bool counter_;              // the odometer is a counter after its first step
-  long long stride_;          // > 0: after its first step, every step moves this far and says "later"
-  bool steps_[4];             // digit steps in the counter (its run is enabled)
-  int lastForced_;            // highest out-of-range fixed digit, -1 if none
-  long long period_;          // days after which the date rules repeat (1, 7 or 146,097)
+  long long windowStep_;   // interval in milliseconds
+  long long searchLimit_;  // days a search tries: 2,928, times a year step
+  long long step_[9];      // steps of the EVERY units, at least 1 (unit order of Fields)
+  Digit digit_[4];         // millisecond, second, minute, hour
+  bool counter_;           // the odometer is a counter after its first step
+  long long stride_;       // > 0: after its first step, every step moves this far and says "later"
+  bool steps_[4];          // digit steps in the counter (its run is enabled)
+  int lastForced_;         // highest out-of-range fixed digit, -1 if none
+  long long period_;       // days after which the date rules repeat (1, 7 or 146,097)
   long long budget_;
   bool abandoned_;
 };
