@@ -10,14 +10,6 @@ namespace {
 
 constexpr unsigned short kReplacement = 0xFFFD;
 
-template <class C>
-C* CopyText(C const* text, size_t length) {
-  if (text == nullptr) return nullptr;
-  C* copy = new C[length + 1];
-  std::memcpy(copy, text, length * sizeof(C));
-  copy[length] = 0;
-  return copy;
-}
 
 void AppendCodePoint(WString& out, char32_t cp) {
   if (cp < 0x10000) {
@@ -61,39 +53,83 @@ size_t WideLength(unsigned short const* text) noexcept {
 // ---------------------------------------------------------------------------
 // ReturnString / ReturnWString
 
+namespace {
+
+// The storage of a returned text: its own inline buffer when the text and
+// its terminator fit there, else a heap block.
+template <class C, size_t N>
+C* Store(C (&inlineBuffer)[N], C const* text, size_t length) {
+  if (text == nullptr) return nullptr;
+  C* to = length < N ? inlineBuffer : new C[length + 1];
+  std::memcpy(to, text, length * sizeof(C));
+  to[length] = 0;
+  return to;
+}
+
+}  // namespace
+
 ReturnString::ReturnString(char const* text) : ReturnString(text, text ? std::strlen(text) : 0) {}
 ReturnString::ReturnString(char const* text, size_t length)
-    : text_(CopyText(text, length)), length_(text ? length : 0) {}
+    : text_(Store(inline_, text, length)), length_(text ? length : 0) {}
 ReturnString::ReturnString(ReturnString const& other) : ReturnString(other.text_, other.length_) {}
-ReturnString::ReturnString(ReturnString&& other) noexcept
-    : text_(std::exchange(other.text_, nullptr)), length_(std::exchange(other.length_, 0)) {}
+ReturnString::ReturnString(ReturnString&& other) noexcept { Take(other); }
 ReturnString& ReturnString::operator=(ReturnString const& other) {
   if (this != &other) *this = ReturnString(other);
   return *this;
 }
 ReturnString& ReturnString::operator=(ReturnString&& other) noexcept {
-  std::swap(text_, other.text_);
-  std::swap(length_, other.length_);
+  if (this != &other) {
+    if (text_ != inline_) delete[] text_;
+    Take(other);
+  }
   return *this;
 }
-ReturnString::~ReturnString() { delete[] text_; }
+ReturnString::~ReturnString() {
+  if (text_ != inline_) delete[] text_;
+}
+// Moves other's text here (copying it when it is inline) and leaves other null.
+void ReturnString::Take(ReturnString& other) noexcept {
+  length_ = other.length_;
+  if (other.text_ == other.inline_) {
+    std::memcpy(inline_, other.inline_, (length_ + 1) * sizeof(char));
+    text_ = inline_;
+  } else {
+    text_ = other.text_;
+  }
+  other.text_ = nullptr;
+  other.length_ = 0;
+}
 
 ReturnWString::ReturnWString(unsigned short const* text) : ReturnWString(text, WideLength(text)) {}
 ReturnWString::ReturnWString(unsigned short const* text, size_t length)
-    : text_(CopyText(text, length)), length_(text ? length : 0) {}
+    : text_(Store(inline_, text, length)), length_(text ? length : 0) {}
 ReturnWString::ReturnWString(ReturnWString const& other) : ReturnWString(other.text_, other.length_) {}
-ReturnWString::ReturnWString(ReturnWString&& other) noexcept
-    : text_(std::exchange(other.text_, nullptr)), length_(std::exchange(other.length_, 0)) {}
+ReturnWString::ReturnWString(ReturnWString&& other) noexcept { Take(other); }
 ReturnWString& ReturnWString::operator=(ReturnWString const& other) {
   if (this != &other) *this = ReturnWString(other);
   return *this;
 }
 ReturnWString& ReturnWString::operator=(ReturnWString&& other) noexcept {
-  std::swap(text_, other.text_);
-  std::swap(length_, other.length_);
+  if (this != &other) {
+    if (text_ != inline_) delete[] text_;
+    Take(other);
+  }
   return *this;
 }
-ReturnWString::~ReturnWString() { delete[] text_; }
+ReturnWString::~ReturnWString() {
+  if (text_ != inline_) delete[] text_;
+}
+void ReturnWString::Take(ReturnWString& other) noexcept {
+  length_ = other.length_;
+  if (other.text_ == other.inline_) {
+    std::memcpy(inline_, other.inline_, (length_ + 1) * sizeof(unsigned short));
+    text_ = inline_;
+  } else {
+    text_ = other.text_;
+  }
+  other.text_ = nullptr;
+  other.length_ = 0;
+}
 
 // ---------------------------------------------------------------------------
 // Conversions

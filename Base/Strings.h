@@ -5,6 +5,9 @@
 // this platform is UTF-8). Functions hand text back by value in `ReturnString`
 // (narrow) and `ReturnWString` (wide), which own a copy. A text made from a
 // null pointer stays null: `GetString()` returns null and `GetLength()` 0.
+// Short texts (below 32 units: dates, most numbers) are kept inside the
+// object without an allocation, as std::string does, so `GetString()` stays
+// valid while its object lives and is not moved from.
 //
 // Conversions are exact for all of Unicode, surrogate pairs included. Input
 // that is not well formed (a broken UTF-8 sequence, a lone surrogate, a byte
@@ -40,8 +43,11 @@ class QDT_API ReturnString {
   size_t GetLength() const noexcept { return length_; }
 
  private:
+  static constexpr size_t kInline = 32;  // units, terminator included
+  void Take(ReturnString& other) noexcept;
   char* text_ = nullptr;
   size_t length_ = 0;
+  char inline_[kInline];
 };
 
 class QDT_API ReturnWString {
@@ -58,8 +64,11 @@ class QDT_API ReturnWString {
   size_t GetLength() const noexcept { return length_; }
 
  private:
+  static constexpr size_t kInline = 32;  // units, terminator included
+  void Take(ReturnWString& other) noexcept;
   unsigned short* text_ = nullptr;
   size_t length_ = 0;
+  unsigned short inline_[kInline];
 };
 
 QDT_API ReturnWString UTF8ToWideChar(char const* text, bool flag = false);

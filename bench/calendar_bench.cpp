@@ -165,6 +165,32 @@ void BM_AddSpan_DateTime(benchmark::State& state) {
 }
 BENCHMARK(BM_AddSpan_DateTime);
 
+void BM_MinusSpan_DateTime(benchmark::State& state) {
+  auto const& v = Values();
+  auto const& in = Inputs();
+  size_t i = 0;
+  for (auto _ : state) {
+    const size_t k = i++ & (kCount - 1);
+    const DateTime r = v[k] - TimeSpan(in[k].span);
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_MinusSpan_DateTime);
+
+// Business time: the operand's weekday comes from its cache (filled on the
+// first pass over the inputs), as it would for a value used repeatedly.
+void BM_AddBusiness_DateTime(benchmark::State& state) {
+  auto const& v = Values();
+  auto const& in = Inputs();
+  size_t i = 0;
+  for (auto _ : state) {
+    const size_t k = i++ & (kCount - 1);
+    const DateTime r = v[k].Add(TimeSpan(in[k].span));
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_AddBusiness_DateTime);
+
 // The same move with the inline algorithms: fields to milliseconds, add, and
 // back to fields, all in integers.
 void BM_AddSpan_InlineCivil(benchmark::State& state) {
@@ -249,7 +275,8 @@ void BM_ToString_DateTime(benchmark::State& state) {
 }
 BENCHMARK(BM_ToString_DateTime);
 
-// Peer: the same text with snprintf into a std::string.
+// Peers of the text forms: snprintf of the same format into a std::string (a
+// fresh owned text per call, as every text form returns one).
 void BM_ToString_Snprintf(benchmark::State& state) {
   auto const& in = Inputs();
   size_t i = 0;
@@ -262,6 +289,52 @@ void BM_ToString_Snprintf(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ToString_Snprintf);
+
+void BM_ToJSONString_DateTime(benchmark::State& state) {
+  auto const& v = Values();
+  size_t i = 0;
+  for (auto _ : state) {
+    QBase::ReturnString s = v[i++ & (kCount - 1)].ToJSONString();
+    benchmark::DoNotOptimize(s.GetString());
+  }
+}
+BENCHMARK(BM_ToJSONString_DateTime);
+
+void BM_ToJSONString_Snprintf(benchmark::State& state) {
+  auto const& in = Inputs();
+  size_t i = 0;
+  for (auto _ : state) {
+    auto const& x = in[i++ & (kCount - 1)];
+    char b[40];
+    const int n = std::snprintf(b, sizeof b, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", x.y, x.m, x.d, x.h, x.mi, x.s, x.ms);
+    std::string s(b, static_cast<size_t>(n));
+    benchmark::DoNotOptimize(s.data());
+  }
+}
+BENCHMARK(BM_ToJSONString_Snprintf);
+
+void BM_ToDateString_DateTime(benchmark::State& state) {
+  auto const& v = Values();
+  size_t i = 0;
+  for (auto _ : state) {
+    QBase::ReturnString s = v[i++ & (kCount - 1)].ToDateString();
+    benchmark::DoNotOptimize(s.GetString());
+  }
+}
+BENCHMARK(BM_ToDateString_DateTime);
+
+void BM_ToDateString_Snprintf(benchmark::State& state) {
+  auto const& in = Inputs();
+  size_t i = 0;
+  for (auto _ : state) {
+    auto const& x = in[i++ & (kCount - 1)];
+    char b[16];
+    const int n = std::snprintf(b, sizeof b, "%u/%u/%u", x.m, x.d, x.y);
+    std::string s(b, static_cast<size_t>(n));
+    benchmark::DoNotOptimize(s.data());
+  }
+}
+BENCHMARK(BM_ToDateString_Snprintf);
 
 void BM_FromString_DateTime(benchmark::State& state) {
   std::vector<std::string> texts;

@@ -1,11 +1,15 @@
 // Loads arbitrary bytes as a saved DateTime record, strictly and leniently,
 // then works with the result: text forms, the double form, the record again,
-// and a few moves driven by the input.
+// a few moves driven by the input, and zone conversions in a zone the input
+// picks.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include <stdlib.h>
+#include <time.h>
 
 #include "DataType/Calendar/DateTime.h"
 #include "DateTimeChecks.h"
@@ -23,9 +27,7 @@ T Take(uint8_t const* data, size_t size, size_t offset) {
 }
 
 void Exercise(DateTime& d, uint8_t const* data, size_t size) {
-  (void)d.ToString();
-  (void)d.ToJSONString();
-  (void)d.ToDateString();
+  CheckTextForms(d);
   (void)d.GetWeek();
   (void)d.GetDayOfYear();
 
@@ -49,6 +51,22 @@ void Exercise(DateTime& d, uint8_t const* data, size_t size) {
   Check(Valid(d.RoundToSeconds()) || d.GetYear() == 65535);
   Check(Valid(DateTime(Take<double>(data, size, 8))));
 
+  // Zone conversions: the result is a valid value within a day of the
+  // reading (offsets stay below 24 hours), and the bias is the offset used.
+  static char const* const kZones[] = {"UTC0", "America/New_York", "Pacific/Apia", "Australia/Lord_Howe",
+                                       "Africa/Casablanca", "America/Sitka", "Asia/Kolkata", "Europe/Dublin"};
+  setenv("TZ", kZones[Take<uint8_t>(data, size, 22) % 8], 1);
+  tzset();
+  const long long dayMs = TimeSpan::kDay;
+  const DateTime local = d.ToLocalTime(), utc = d.ToUTCTime();
+  Check(Valid(local) && Valid(utc));
+  const bool edge = d.GetYear() == 0 || d.GetYear() == 65535;  // a carry past the calendar wraps the year
+  Check(edge || std::llabs((local - d).GetTotalMilliseconds()) < dayMs);
+  Check(edge || std::llabs((d - utc).GetTotalMilliseconds()) < dayMs);
+  const int bias = d.GetTimeZoneBias();
+  Check(bias > -24 * 60 && bias < 24 * 60);
+  Check(edge || (d - utc).GetTotalMilliseconds() / 60000 == -bias);
+
   DateTime p = d;
   (void)p.PutWeekAndDayOfWeek(Take<int8_t>(data, size, 16), Take<int8_t>(data, size, 17));
   Check(Valid(p));
@@ -71,7 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     const int result = d.LoadObj(length, buffer, lenient);
     Check(result == 0 || result == -1);
     if (size != 44) Check(result == -1);
-    if (result != 0) continue;
+    if (result != 0) {
+      CheckTextForms(d);  // a half-loaded value may hold any fields: they still print
+      continue;
+    }
     Check(Valid(d));
     // Biases are kept, unless a 24:00:00 rollover rebuilt the value.
     Check((d.GetBias() == 60 && d.GetDaylightBias() == 30) || (d.GetBias() == 0 && d.GetDaylightBias() == 0));

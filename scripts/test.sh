@@ -2,8 +2,10 @@
 # Builds and runs the whole test suite:
 #   1. g++ build (warnings are errors), unit tests, benchmarks compiled;
 #   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
-#   3. the installed package and add_subdirectory consumed by a tiny project;
-#   4. the libFuzzer targets: every checked-in input replayed (a failure is a
+#   3. clang build with ThreadSanitizer, the tests of values shared between
+#      threads;
+#   4. the installed package and add_subdirectory consumed by a tiny project;
+#   5. the libFuzzer targets: every checked-in input replayed (a failure is a
 #      regression), then each target run briefly for new inputs (FUZZ_SECONDS,
 #      default 20; findings are reported, not gating).
 set -euo pipefail
@@ -47,6 +49,19 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-1
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest build/asan build/asan-ctest.log || true
+
+echo "== clang build with ThreadSanitizer: values shared between threads"
+tsan="-fsanitize=thread -fno-omit-frame-pointer"
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 -DQDT_WERROR=ON \
+  -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF \
+  -DCMAKE_CXX_FLAGS="$tsan" -DCMAKE_EXE_LINKER_FLAGS="$tsan" -DCMAKE_SHARED_LINKER_FLAGS="$tsan" >/dev/null
+cmake --build build/tsan -j"$jobs" --target Concurrency_tests
+if TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ./build/tsan/tests/Concurrency_tests >build/tsan.log 2>&1; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  tail -n 60 build/tsan.log
+fi
 
 echo "== package consumers"
 rm -rf build/prefix build/consumer-installed build/consumer-subdir

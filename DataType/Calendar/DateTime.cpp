@@ -5,85 +5,14 @@
 // every year the 16-bit field can hold. Weekday, week of the month and day of
 // the year are computed from the day number too.
 #include "DataType/Calendar/DateTime.h"
+#include "DataType/Calendar/internal/Civil.h"
 
 #include <cmath>
 #include <cstdint>
 
 namespace QDataType {
 
-namespace {
-
-constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-// Day numbers are computed in a calendar whose years start on March 1, so
-// that the leap day ends the year and every month length follows a linear
-// rule. Counting starts at -0400-03-01, one 400-year era before year 0, so
-// that the whole calendar (years 0 to 65535) is non-negative and everything
-// stays in unsigned 32 bits. kShift is day 0 (1899-12-30) counted from there.
-constexpr unsigned kShift = 839996;
-constexpr long long kMsPerDay = 86400000;
-
-// Day number of y-m-d for a year 0..65535 and a month 1..12; d is added as it
-// is. January and February count as months 13 and 14 of the year before, so
-// the leap day ends the year and month lengths follow (979 m - 2919) / 32.
-constexpr int DaysFromCivil(uint32_t y, uint32_t m, int d) noexcept {
-  const bool janFeb = m <= 2;
-  const uint32_t year = y + 400 - (janFeb ? 1 : 0);  // from -0400, so never negative
-  const uint32_t month = janFeb ? m + 12 : m;
-  const uint32_t century = year / 100;
-  const uint32_t daysBeforeYear = 1461 * year / 4 - century + century / 4;
-  const uint32_t daysBeforeMonth = (979 * month - 2919) / 32;
-  return static_cast<int>(daysBeforeYear + daysBeforeMonth) - static_cast<int>(kShift) + (d - 1);
-}
-
-struct Civil {
-  unsigned year;
-  unsigned month;
-  unsigned day;
-};
-
-// Inverse of DaysFromCivil for day numbers -693959 (0000-01-01) to
-// 23242572 (65535-12-31). The divisions by the century and year lengths are
-// done as multiplications (four-year and five-month cycles scaled into the
-// high and low halves of a 64-bit product), which is exact on this range.
-// Outside it the count wraps: the result is some date, never undefined
-// behaviour.
-constexpr Civil CivilFromDays(int days) noexcept {
-  const uint32_t n = static_cast<uint32_t>(days) + kShift;  // days since -0400-03-01
-  const uint32_t n1 = 4 * n + 3;
-  const uint32_t century = n1 / 146097;
-  const uint32_t n2 = (n1 % 146097) | 3;  // 4 * day of the century + 3
-  const uint64_t p2 = uint64_t{2939745} * n2;
-  const uint32_t yearOfCentury = static_cast<uint32_t>(p2 >> 32);
-  const uint32_t dayOfYear = static_cast<uint32_t>(p2) / 2939745 / 4;  // from March 1
-  const uint32_t n3 = 2141 * dayOfYear + 197913;
-  const uint32_t m = n3 >> 16;  // 3..14, March-based
-  const uint32_t d = (n3 & 0xFFFF) / 2141 + 1;
-  const bool janFeb = dayOfYear >= 306;
-  return {100 * century + yearOfCentury + (janFeb ? 1 : 0) - 400, janFeb ? m - 12 : m, d};
-}
-
-// 0 = Sunday .. 6 = Saturday; day 0 was a Saturday.
-constexpr int WeekdayOfDay(int days) noexcept { return (days % 7 + 13) % 7; }
-
-constexpr bool Leap(long long y) noexcept { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-// A month outside 1..12 (only a value left half-loaded by a failed strict
-// load holds one) is given 31 days.
-constexpr int DaysInMonth(long long year, int month) noexcept {
-  if (month < 1 || month > 12) return 31;
-  return (month == 2 && Leap(year)) ? 29 : kDaysInMonth[month - 1];
-}
-
-static_assert(DaysFromCivil(1899, 12, 30) == 0, "day 0");
-static_assert(DaysFromCivil(1970, 1, 1) == 25569, "1970-01-01");
-static_assert(DaysFromCivil(0, 1, 1) == -693959, "0000-01-01");
-static_assert(DaysFromCivil(65535, 12, 31) == 23242572, "65535-12-31");
-static_assert(CivilFromDays(-693959).year == 0 && CivilFromDays(-693959).month == 1, "0000-01-01");
-static_assert(CivilFromDays(23242572).year == 65535 && CivilFromDays(23242572).day == 31, "65535-12-31");
-static_assert(WeekdayOfDay(0) == 6, "1899-12-30 was a Saturday");
-
-}  // namespace
+using namespace calendar_internal;
 
 // --- Construction ------------------------------------------------------------
 
@@ -100,7 +29,7 @@ DateTime::DateTime(int year, int month, int day, int hour, int minute, int secon
       dayOfWeek_(-1),
       bias_(static_cast<int16_t>(bias)),
       daylightBias_(static_cast<int16_t>(daylightBias)) {
-  Sanitize(true);
+  if (!PlainlyInRange()) Sanitize(true);
 }
 
 DateTime::DateTime(double x) noexcept
@@ -141,7 +70,23 @@ DateTime::DateTime(double x) noexcept
   // nothing, so it is not run.
 }
 
-DateTime::DateTime(DateTime const& other) noexcept : bias_(0), daylightBias_(0) { *this = other; }
+// A copy takes all eleven fields (caches and biases included) and is then
+// clamped like any assignment; a value in range, which is every value but
+// one left half-loaded by a failed strict load, needs no clamping.
+DateTime::DateTime(DateTime const& other) noexcept
+    : year_(other.year_),
+      month_(other.month_),
+      day_(other.day_),
+      hour_(other.hour_),
+      minute_(other.minute_),
+      second_(other.second_),
+      millisecond_(other.millisecond_),
+      week_(LoadCache(other.week_)),
+      dayOfWeek_(LoadCache(other.dayOfWeek_)),
+      bias_(other.bias_),
+      daylightBias_(other.daylightBias_) {
+  if (!PlainlyInRange()) Sanitize(true);
+}
 
 DateTime& DateTime::operator=(DateTime const& other) noexcept {
   if (this == &other) return *this;
@@ -152,11 +97,11 @@ DateTime& DateTime::operator=(DateTime const& other) noexcept {
   minute_ = other.minute_;
   second_ = other.second_;
   millisecond_ = other.millisecond_;
-  week_ = other.week_;
-  dayOfWeek_ = other.dayOfWeek_;
+  week_ = LoadCache(other.week_);
+  dayOfWeek_ = LoadCache(other.dayOfWeek_);
   bias_ = other.bias_;
   daylightBias_ = other.daylightBias_;
-  Sanitize(true);
+  if (!PlainlyInRange()) Sanitize(true);
   return *this;
 }
 
@@ -195,7 +140,7 @@ int DateTime::Sanitize(bool fix) noexcept {
   };
   if (!clamp(hour_, 23) || !clamp(minute_, 59) || !clamp(second_, 59) || !clamp(millisecond_, 999)) return -1;
 
-  if (addDay) *this = *this + TimeSpan(kMsPerDay);
+  if (addDay) *this = FromMilliseconds(ToMilliseconds(*this) + kMsPerDay);
   return 0;
 }
 
@@ -222,10 +167,7 @@ void DateTime::DAYSToYMD(int days, unsigned short& year, short& month, short& da
   day = static_cast<short>(c.day);
 }
 
-long long DateTime::ToMilliseconds(DateTime const& d) noexcept {
-  const long long days = YMDToDAYS(d.year_, d.month_, d.day_);
-  return (((days * 24 + d.hour_) * 60 + d.minute_) * 60 + d.second_) * 1000 + d.millisecond_;
-}
+long long DateTime::ToMilliseconds(DateTime const& d) noexcept { return MillisecondsOf(d); }
 
 double DateTime::MillisecondsToDATE(long long ms) noexcept {
   // The quotient is kept whole (|q| < 2^37 for any count), so a count far
@@ -235,6 +177,7 @@ double DateTime::MillisecondsToDATE(long long ms) noexcept {
   const double f = static_cast<double>(ms % kMsPerDay) / 86400000.0;
   return f < 0 ? static_cast<double>(q - 1) + (f + 1.0) : static_cast<double>(q) + f;
 }
+
 
 double DateTime::ToDATE() const noexcept {
   const double fraction =
@@ -285,19 +228,10 @@ int DateTime::WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept {
 
 void DateTime::SetWeekAndDayOfWeek() const noexcept {
   const int wd = WeekdayOfDay(YMDToDAYS(year_, month_, day_));
-  dayOfWeek_ = static_cast<int16_t>(wd);
-  week_ = static_cast<int16_t>(WeekFromDayAndDayOfWeek(day_, wd));
+  StoreCache(dayOfWeek_, wd);
+  StoreCache(week_, WeekFromDayAndDayOfWeek(day_, wd));
 }
 
-int DateTime::GetWeek() const noexcept {
-  if (week_ == -1) SetWeekAndDayOfWeek();
-  return week_;
-}
-
-int DateTime::GetDayOfWeek() const noexcept {
-  if (dayOfWeek_ == -1) SetWeekAndDayOfWeek();
-  return dayOfWeek_;
-}
 
 // --- Putters -------------------------------------------------------------------
 
@@ -357,7 +291,7 @@ bool DateTime::PutWeek(int week) noexcept {
   if (week < 1 || week > 6) return false;
   const int current = GetWeek();
   week_ = dayOfWeek_ = -1;
-  const DateTime moved = *this + TimeSpan((week - current) * TimeSpan::kWeek);
+  const DateTime moved = FromMilliseconds(ToMilliseconds(*this) + (week - current) * TimeSpan::kWeek);
   if (moved.month_ != month_) return false;
   *this = moved;
   return true;
@@ -366,7 +300,7 @@ bool DateTime::PutWeek(int week) noexcept {
 bool DateTime::PutDayOfWeek(int dayOfWeek, bool allowOtherMonth) noexcept {
   if (dayOfWeek < 0 || dayOfWeek > 6) return false;
   const int current = GetDayOfWeek();
-  const DateTime moved = *this + TimeSpan((dayOfWeek - current) * TimeSpan::kDay);
+  const DateTime moved = FromMilliseconds(ToMilliseconds(*this) + (dayOfWeek - current) * TimeSpan::kDay);
   if (!allowOtherMonth && moved.month_ != month_) return false;
   *this = moved;
   return true;

@@ -24,8 +24,12 @@
 // Weeks of a month run Sunday to Saturday, week 1 being the one that holds
 // the 1st. Weekdays are numbered 0 = Sunday to 6 = Saturday. The weekday and
 // week are cached in the value on first use (const operations fill the
-// cache), so a value read by several threads at once must have its cache
-// filled first or be copied per thread.
+// cache).
+//
+// Threads: const operations may run on one value from several threads at
+// once (the cache is read and written with relaxed atomic operations; a
+// thread that finds it empty computes the same value as any other). Changing
+// a value while another thread uses it is a data race, as for any type.
 #pragma once
 
 #include <cstdint>
@@ -73,8 +77,16 @@ class QDT_API DateTime {
   short GetBias() const noexcept { return bias_; }
   short GetDaylightBias() const noexcept { return daylightBias_; }
 
-  int GetWeek() const noexcept;       // 1..6, week of the month
-  int GetDayOfWeek() const noexcept;  // 0 = Sunday .. 6 = Saturday
+  // 1..6, week of the month.
+  int GetWeek() const noexcept {
+    if (LoadCache(week_) == -1) SetWeekAndDayOfWeek();
+    return LoadCache(week_);
+  }
+  // 0 = Sunday .. 6 = Saturday.
+  int GetDayOfWeek() const noexcept {
+    if (LoadCache(dayOfWeek_) == -1) SetWeekAndDayOfWeek();
+    return LoadCache(dayOfWeek_);
+  }
   int GetDayOfYear() const noexcept;  // 1..366
   int GetDaysInMonth() const noexcept;
   int GetQuarter() const noexcept;
@@ -149,13 +161,23 @@ class QDT_API DateTime {
 
   static DateTime Now() noexcept;     // local wall time, with the zone's biases
   static DateTime NowUTC() noexcept;  // UTC, biases 0
+  // Zone conversions take the fields as a wall-clock reading and convert it
+  // under the zone's rules for the value's own date, in every year 0..65535
+  // (the tz database's history before 1970, its closing rule after its last
+  // recorded change), so a date in 2041 is never read under 1974's rules.
+  // Offsets keep their seconds (local mean time before a zone adopted
+  // standard time). A local reading skipped by a transition is converted with
+  // the offset in effect before it; a repeated one gives the earlier instant.
+  // Results have biases 0 and empty caches; a year carried past 65535 or
+  // below 0 keeps its low 16 bits.
   DateTime ToLocalTime() const noexcept;  // this value is UTC
   DateTime ToUTCTime() const noexcept;    // this value is local wall time
   // Minutes east of UTC of standard time; false when the zone is unreadable.
   static bool GetTimeZoneInfo(int& bias) noexcept;
   // Minutes east of UTC in effect now (daylight saving included).
   static bool GetTimeZoneInfoWithDaylightSavingTime(int& bias) noexcept;
-  // Minutes west of UTC in effect at this local wall time.
+  // Minutes west of UTC in effect at this local wall time (the offset
+  // ToUTCTime applies), truncated toward zero.
   int GetTimeZoneBias() const noexcept;
   // The zone's standard-time name; never writes more than `size` units.
   static void GetTimeZoneName(unsigned short* name, unsigned long long size, struct tm& t) noexcept;
@@ -203,11 +225,46 @@ class QDT_API DateTime {
   friend struct DateTimeTestPeer;
 
   int Sanitize(bool fix) noexcept;
+  // True when the clamping pass would change nothing; cheap enough to run
+  // before it on every copy and construction (a day up to 28 needs no month
+  // length).
+  bool PlainlyInRange() const noexcept {
+    return static_cast<uint16_t>(month_ - 1) < 12 && static_cast<uint16_t>(day_ - 1) < 28 &&
+           static_cast<uint16_t>(hour_) < 24 && static_cast<uint16_t>(minute_) < 60 &&
+           static_cast<uint16_t>(second_) < 60 && static_cast<uint16_t>(millisecond_) < 1000;
+  }
+  // Fields stored as given, caches -1, biases 0, no clamping: for results
+  // that are in range by construction.
+  struct InRange {};
+  DateTime(InRange, unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second,
+           unsigned millisecond) noexcept
+      : year_(static_cast<uint16_t>(year)),
+        month_(static_cast<int16_t>(month)),
+        day_(static_cast<int16_t>(day)),
+        hour_(static_cast<int16_t>(hour)),
+        minute_(static_cast<int16_t>(minute)),
+        second_(static_cast<int16_t>(second)),
+        millisecond_(static_cast<int16_t>(millisecond)),
+        week_(-1),
+        dayOfWeek_(-1),
+        bias_(0),
+        daylightBias_(0) {}
+  // The value `ms` milliseconds after day 0: exactly
+  // DateTime(MillisecondsToDATE(ms)), computed in integers within the calendar.
+  static DateTime FromMilliseconds(long long ms) noexcept;
   void AdjustDay() noexcept;
   void SetWeekAndDayOfWeek() const noexcept;
   static int WeekFromDayAndDayOfWeek(int day, int dayOfWeek) noexcept;
   int mktime(struct tm& t) const noexcept;
   QBase::ReturnString ToFormatString(char const* format) const;
+  size_t FormatStamp(char* out, bool json) const noexcept;
+
+  // The caches are the only state that const operations write; every access
+  // that may meet another thread's goes through these.
+  static int16_t LoadCache(int16_t const& cache) noexcept { return __atomic_load_n(&cache, __ATOMIC_RELAXED); }
+  static void StoreCache(int16_t& cache, int value) noexcept {
+    __atomic_store_n(&cache, static_cast<int16_t>(value), __ATOMIC_RELAXED);
+  }
 
   uint16_t year_;
   int16_t month_;

@@ -2,13 +2,14 @@
 // rounding to the second.
 //
 // Every move goes the same way: the value becomes a count of milliseconds
-// from day 0, the count changes, and the count becomes a value again through
-// the double form (so the result is rounded to the millisecond, clamped to the
-// calendar, and carries biases 0). Counts saturate instead of overflowing, so
-// an absurd span lands on the clamped end of the calendar.
+// from day 0, the count changes, and the count becomes a value again as the
+// double form would give it (FromMilliseconds: clamped to the calendar,
+// biases 0, caches empty). Counts saturate instead of overflowing, so an
+// absurd span lands on the clamped end of the calendar.
 #include <climits>
 
 #include "DataType/Calendar/DateTime.h"
+#include "DataType/Calendar/internal/Civil.h"
 
 namespace QDataType {
 
@@ -17,19 +18,15 @@ namespace {
 constexpr long long kDay = TimeSpan::kDay;
 constexpr long long kTwoDays = TimeSpan::kTwoDays;
 
-constexpr long long SatAdd(long long a, long long b) noexcept {
-  if (b > 0 && a > LLONG_MAX - b) return LLONG_MAX;
-  if (b < 0 && a < LLONG_MIN - b) return LLONG_MIN;
-  return a + b;
+long long SatAdd(long long a, long long b) noexcept {
+  long long r;
+  return __builtin_add_overflow(a, b, &r) ? (b > 0 ? LLONG_MAX : LLONG_MIN) : r;
 }
 
-constexpr long long SatSub(long long a, long long b) noexcept {
-  if (b < 0 && a > LLONG_MAX + b) return LLONG_MAX;
-  if (b > 0 && a < LLONG_MIN + b) return LLONG_MIN;
-  return a - b;
+long long SatSub(long long a, long long b) noexcept {
+  long long r;
+  return __builtin_sub_overflow(a, b, &r) ? (b < 0 ? LLONG_MAX : LLONG_MIN) : r;
 }
-
-DateTime FromMilliseconds(long long ms) noexcept { return DateTime(DateTime::MillisecondsToDATE(ms)); }
 
 // A Saturday or Sunday counts as the following Monday at the same time.
 void ShiftWeekend(long long& ms, int& weekday) noexcept {
@@ -42,19 +39,14 @@ void ShiftWeekend(long long& ms, int& weekday) noexcept {
   }
 }
 
-long long TimeOfDay(DateTime const& d) noexcept {
-  return ((static_cast<long long>(d.GetHour()) * 60 + d.GetMinute()) * 60 + d.GetSecond()) * 1000 +
-         d.GetMillisecond();
-}
-
 }  // namespace
 
 DateTime DateTime::operator+(TimeSpan const& span) const noexcept {
-  return FromMilliseconds(SatAdd(ToMilliseconds(*this), span.GetTotalMilliseconds()));
+  return FromMilliseconds(SatAdd(calendar_internal::MillisecondsOf(*this), span.GetTotalMilliseconds()));
 }
 
 DateTime DateTime::operator-(TimeSpan const& span) const noexcept {
-  return FromMilliseconds(SatSub(ToMilliseconds(*this), span.GetTotalMilliseconds()));
+  return FromMilliseconds(SatSub(calendar_internal::MillisecondsOf(*this), span.GetTotalMilliseconds()));
 }
 
 TimeSpan DateTime::operator-(DateTime const& other) const noexcept {
@@ -66,43 +58,63 @@ TimeSpan DateTime::operator-(DateTime const& other) const noexcept {
                    other.millisecond_ + millisecond_));
 }
 
+// Add and Minus: T (this value's count, weekend-shifted), S (the span), D
+// (its whole days, as GetTotalDays gives them, plus one when the rest of the
+// span crosses midnight) and the weekends that D business days cross: Q = D / 5
+// of them, plus one when the remainder R runs past Friday. Everything but S is
+// bounded by the calendar and 2^31 days, so only the final sum with S can
+// leave 64 bits, and that one sum saturates.
+namespace {
+
+struct BusinessSpan {
+  long long days;  // D
+  long long rest;  // S - D days: the part of the span below a day, unless D wrapped
+};
+
+BusinessSpan Split(TimeSpan const& span) noexcept {
+  const long long s = span.GetTotalMilliseconds();
+  const long long q = s / kDay;
+  const long long d = span.GetTotalDays();  // q's low 32 bits
+  return {d, q == d ? s - q * kDay : SatSub(s, d * kDay)};
+}
+
+}  // namespace
+
 DateTime DateTime::Add(TimeSpan const& span) const noexcept {
-  long long t = ToMilliseconds(*this);
+  const long long tod = calendar_internal::TimeOfDayOf(*this);
+  long long t = calendar_internal::DayNumberOf(*this) * kDay + tod;
   int w = GetDayOfWeek();
   ShiftWeekend(t, w);
 
-  const long long s = span.GetTotalMilliseconds();
-  long long d = span.GetTotalDays();
-  if (SatAdd(TimeOfDay(*this), SatSub(s, d * kDay)) >= kDay) ++d;
-  const long long q = d / 5;
-  const long long r = d - 5 * q;
-
-  long long result = SatAdd(SatAdd(t, s), q * kTwoDays);
-  if (r + w > 5) result = SatAdd(result, kTwoDays);
-  return FromMilliseconds(result);
+  BusinessSpan b = Split(span);
+  if (b.rest >= kDay - tod) ++b.days;
+  const long long q = b.days / 5;
+  const long long r = b.days - 5 * q;
+  long long weekends = q;
+  if (r + w > 5) ++weekends;
+  return FromMilliseconds(SatAdd(span.GetTotalMilliseconds(), t + weekends * kTwoDays));
 }
 
 DateTime DateTime::Minus(TimeSpan const& span) const noexcept {
-  long long t = ToMilliseconds(*this);
+  const long long tod = calendar_internal::TimeOfDayOf(*this);
+  long long t = calendar_internal::DayNumberOf(*this) * kDay + tod;
   int w = GetDayOfWeek();
   ShiftWeekend(t, w);
 
-  const long long s = span.GetTotalMilliseconds();
-  long long d = span.GetTotalDays();
-  if (SatSub(s, d * kDay) > TimeOfDay(*this)) ++d;
-  const long long q = d / 5;
-  const long long r = d - 5 * q;
-
-  long long result = SatSub(SatSub(t, s), q * kTwoDays);
-  if (!(w > r)) result = SatSub(result, kTwoDays);
-  return FromMilliseconds(result);
+  BusinessSpan b = Split(span);
+  if (b.rest > tod) ++b.days;
+  const long long q = b.days / 5;
+  const long long r = b.days - 5 * q;
+  long long weekends = q;
+  if (!(w > r)) ++weekends;
+  return FromMilliseconds(SatSub(t - weekends * kTwoDays, span.GetTotalMilliseconds()));
 }
 
 TimeSpan DateTime::Span(DateTime const& other) const noexcept {
   int w1 = GetDayOfWeek();
   int w2 = other.GetDayOfWeek();
-  long long t1 = ToMilliseconds(*this);
-  long long t2 = ToMilliseconds(other);
+  long long t1 = calendar_internal::MillisecondsOf(*this);
+  long long t2 = calendar_internal::MillisecondsOf(other);
   ShiftWeekend(t1, w1);
   ShiftWeekend(t2, w2);
 

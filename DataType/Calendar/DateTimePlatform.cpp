@@ -2,12 +2,12 @@
 // the computer's time zone. The clock and zone are reached only through
 // Platform/Clock.h and Platform/Zone.h.
 //
-// Zone conversions read the value's fields as a wall-clock reading. The year
-// is first replaced by the year of the same pattern (1971..2037, same
-// leap-ness and weekday of 1 January), the reading is converted under the
-// zone's rules for that year, and the difference in years (New Year crossed
-// by the conversion) is carried back onto the real year. Years outside
-// 1971..2037 therefore follow the rules of their stand-in year.
+// Zone conversions read the value's fields as a wall-clock reading of its own
+// date and convert it under the zone's rules for that date, whatever the
+// year: the tz database holds each zone's history and, through its closing
+// rule, its future, and the C library's 64-bit time reaches every year the
+// calendar holds. (A stand-in year of the same calendar pattern would import
+// that year's rules instead.)
 #include <cstring>
 
 #include "DataType/Calendar/DateTime.h"
@@ -147,41 +147,23 @@ DateTime DateTime::NowUTC() noexcept {
 
 // Both conversions fill the result's fields directly: every field comes out
 // of a broken-down time or a day number and is in range already (a leap
-// second excepted, which is held at :59). The year keeps its low 16 bits, as
-// the field constructor would.
+// second excepted, which is held at :59). A conversion that crosses the ends
+// of the calendar keeps the low 16 bits of the year, as the field constructor
+// would (year 0 minus an hour is 65535-12-31).
 DateTime DateTime::ToLocalTime() const noexcept {
-  int const pattern = YearOfSamePattern(year_);
-  long long const utc = WallSeconds(pattern, month_, day_, hour_, minute_, second_);
+  long long const utc = WallSeconds(year_, month_, day_, hour_, minute_, second_);
   struct tm tm;
-  DateTime r;
-  r.millisecond_ = millisecond_;
-  if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen for a 1971..2037 reading; keep the fields
-    r.year_ = year_, r.month_ = month_, r.day_ = day_;
-    r.hour_ = hour_, r.minute_ = minute_, r.second_ = second_;
-    return r;
+  if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen within the calendar; keep the fields
+    return DateTime(InRange{}, year_, month_, day_, hour_, minute_, second_, millisecond_);
   }
-  r.year_ = static_cast<uint16_t>(year_ + (tm.tm_year + 1900 - pattern));
-  r.month_ = static_cast<int16_t>(tm.tm_mon + 1);
-  r.day_ = static_cast<int16_t>(tm.tm_mday);
-  r.hour_ = static_cast<int16_t>(tm.tm_hour);
-  r.minute_ = static_cast<int16_t>(tm.tm_min);
-  r.second_ = static_cast<int16_t>(tm.tm_sec < 60 ? tm.tm_sec : 59);
-  return r;
+  return DateTime(InRange{}, static_cast<unsigned>(tm.tm_year + 1900), tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                  tm.tm_min, tm.tm_sec < 60 ? tm.tm_sec : 59, millisecond_);
 }
 
 DateTime DateTime::ToUTCTime() const noexcept {
-  int const pattern = YearOfSamePattern(year_);
-  long long const local = WallSeconds(pattern, month_, day_, hour_, minute_, second_);
+  long long const local = WallSeconds(year_, month_, day_, hour_, minute_, second_);
   Wall const w = WallFromSeconds(Platform::ResolveLocal(local).instant);
-  DateTime r;
-  r.year_ = static_cast<uint16_t>(year_ + (w.year - pattern));
-  r.month_ = static_cast<int16_t>(w.month);
-  r.day_ = static_cast<int16_t>(w.day);
-  r.hour_ = static_cast<int16_t>(w.hour);
-  r.minute_ = static_cast<int16_t>(w.minute);
-  r.second_ = static_cast<int16_t>(w.second);
-  r.millisecond_ = millisecond_;
-  return r;
+  return DateTime(InRange{}, w.year, w.month, w.day, w.hour, w.minute, w.second, millisecond_);
 }
 
 int DateTime::mktime(struct tm& t) const noexcept {
@@ -217,10 +199,10 @@ bool DateTime::GetTimeZoneInfoWithDaylightSavingTime(int& bias) noexcept {
   return true;
 }
 
-// Minutes west of UTC: the offset that ToUTCTime applies to this reading.
+// Minutes west of UTC: the offset that ToUTCTime applies to this reading,
+// truncated toward zero (a local mean time of -4:56:02 gives 296).
 int DateTime::GetTimeZoneBias() const noexcept {
-  int const pattern = YearOfSamePattern(year_);
-  long long const local = WallSeconds(pattern, month_, day_, hour_, minute_, second_);
+  long long const local = WallSeconds(year_, month_, day_, hour_, minute_, second_);
   return -(Platform::ResolveLocal(local).offset / 60);
 }
 

@@ -61,6 +61,54 @@ constexpr unsigned kRecordSize = 44;
 
 // --- Text forms ----------------------------------------------------------------
 
+namespace {
+
+// "00" .. "99".
+constexpr char kPairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+char* Put2(char* p, unsigned v) noexcept {  // v < 100
+  std::memcpy(p, kPairs + 2 * v, 2);
+  return p + 2;
+}
+
+// v as "%04u" prints it, for v <= 65535.
+char* Put4(char* p, unsigned v) noexcept {
+  if (v >= 10000) {
+    *p++ = static_cast<char>('0' + v / 10000);
+    v %= 10000;
+  }
+  p = Put2(p, v / 100);
+  return Put2(p, v % 100);
+}
+
+// v as "%u" prints it, for v < 100: two bytes are written, the second of them
+// a scratch byte when v has one digit (the next write covers it).
+char* PutUpTo2(char* p, unsigned v) noexcept {
+  const unsigned oneDigit = v < 10;
+  std::memcpy(p, kPairs + 2 * v + oneDigit, 2);
+  return p + 2 - oneDigit;
+}
+
+// v as "%u" prints it, for v <= 65535: five bytes are written, the last ones
+// scratch when v is shorter.
+char* PutUpTo5(char* p, unsigned v) noexcept {
+  char digits[10] = {};  // the five digits, then room for the 5-byte read
+  digits[0] = static_cast<char>('0' + v / 10000);
+  Put2(digits + 1, v / 100 % 100);
+  Put2(digits + 3, v % 100);
+  const unsigned length = 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000);
+  std::memcpy(p, digits + 5 - length, 5);
+  return p + length;
+}
+
+}  // namespace
+
+// The general form: printf of the seven fields as unsigned numbers (a
+// negative field of a value left half-loaded prints as a large number, and a
+// text past the buffer is cut at 39 characters).
 QBase::ReturnString DateTime::ToFormatString(char const* format) const {
   char text[40];
   const int n = std::snprintf(text, sizeof text, format, static_cast<unsigned>(year_),
@@ -70,23 +118,87 @@ QBase::ReturnString DateTime::ToFormatString(char const* format) const {
   return QBase::ReturnString(text, n < 0 ? 0 : (n < static_cast<int>(sizeof text) ? n : sizeof text - 1));
 }
 
-QBase::ReturnString DateTime::ToString() const { return ToFormatString("%04u-%02u-%02u %02u:%02u:%02u.%03u"); }
+// The timestamp forms, written digit by digit: the same bytes as
+// "%04u-%02u-%02u %02u:%02u:%02u.%03u" (a 'T' and a final 'Z' for JSON).
+// Returns the length, or 0 when a field would not print in its width (only a
+// value left half-loaded has one) and the general form must print it.
+size_t DateTime::FormatStamp(char* out, bool json) const noexcept {
+  if (static_cast<uint16_t>(month_) >= 100 || static_cast<uint16_t>(day_) >= 100 ||
+      static_cast<uint16_t>(hour_) >= 100 || static_cast<uint16_t>(minute_) >= 100 ||
+      static_cast<uint16_t>(second_) >= 100 || static_cast<uint16_t>(millisecond_) >= 1000) {
+    return 0;
+  }
+  char* p = Put4(out, year_);
+  *p++ = '-';
+  p = Put2(p, static_cast<unsigned>(month_));
+  *p++ = '-';
+  p = Put2(p, static_cast<unsigned>(day_));
+  *p++ = json ? 'T' : ' ';
+  p = Put2(p, static_cast<unsigned>(hour_));
+  *p++ = ':';
+  p = Put2(p, static_cast<unsigned>(minute_));
+  *p++ = ':';
+  p = Put2(p, static_cast<unsigned>(second_));
+  *p++ = '.';
+  *p++ = static_cast<char>('0' + millisecond_ / 100);
+  p = Put2(p, static_cast<unsigned>(millisecond_ % 100));
+  if (json) *p++ = 'Z';
+  return static_cast<size_t>(p - out);
+}
+
+namespace {
+
+constexpr char kStampFormat[] = "%04u-%02u-%02u %02u:%02u:%02u.%03u";
+constexpr char kJSONFormat[] = "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ";
+
+QBase::ReturnWString Widen(char const* text, size_t n) {  // ASCII only
+  unsigned short wide[40];
+  for (size_t i = 0; i < n; ++i) wide[i] = static_cast<unsigned char>(text[i]);
+  return QBase::ReturnWString(wide, n);
+}
+
+}  // namespace
+
+QBase::ReturnString DateTime::ToString() const {
+  char text[40];
+  const size_t n = FormatStamp(text, false);
+  return n != 0 ? QBase::ReturnString(text, n) : ToFormatString(kStampFormat);
+}
 
 QBase::ReturnString DateTime::ToJSONString() const {
-  return ToFormatString("%04u-%02u-%02uT%02u:%02u:%02u.%03uZ");
+  char text[40];
+  const size_t n = FormatStamp(text, true);
+  return n != 0 ? QBase::ReturnString(text, n) : ToFormatString(kJSONFormat);
 }
 
-QBase::ReturnString DateTime::ToDateString() const {
-  char text[16];
-  const int n = std::snprintf(text, sizeof text, "%u/%u/%u", static_cast<unsigned>(month_),
-                              static_cast<unsigned>(day_), static_cast<unsigned>(year_));
-  return QBase::ReturnString(text, n < 0 ? 0 : (n < static_cast<int>(sizeof text) ? n : sizeof text - 1));
+QBase::ReturnWString DateTime::ToWString() const {
+  char text[40];
+  const size_t n = FormatStamp(text, false);
+  return n != 0 ? Widen(text, n) : QBase::ASCIIToWideChar(ToFormatString(kStampFormat).GetString(), false);
 }
-
-QBase::ReturnWString DateTime::ToWString() const { return QBase::ASCIIToWideChar(ToString().GetString(), false); }
 
 QBase::ReturnWString DateTime::ToJSONWString() const {
-  return QBase::ASCIIToWideChar(ToJSONString().GetString(), false);
+  char text[40];
+  const size_t n = FormatStamp(text, true);
+  return n != 0 ? Widen(text, n) : QBase::ASCIIToWideChar(ToFormatString(kJSONFormat).GetString(), false);
+}
+
+// "%u/%u/%u" of month, day and year.
+QBase::ReturnString DateTime::ToDateString() const {
+  char text[16];
+  size_t n;
+  if (static_cast<uint16_t>(month_) < 100 && static_cast<uint16_t>(day_) < 100) {
+    char* p = PutUpTo2(text, static_cast<unsigned>(month_));
+    *p++ = '/';
+    p = PutUpTo2(p, static_cast<unsigned>(day_));
+    *p++ = '/';
+    n = static_cast<size_t>(PutUpTo5(p, year_) - text);  // at most 11 of the 16 bytes
+  } else {
+    const int k = std::snprintf(text, sizeof text, "%u/%u/%u", static_cast<unsigned>(month_),
+                                static_cast<unsigned>(day_), static_cast<unsigned>(year_));
+    n = k < 0 ? 0 : (k < static_cast<int>(sizeof text) ? static_cast<size_t>(k) : sizeof text - 1);
+  }
+  return QBase::ReturnString(text, n);
 }
 
 // --- Parser --------------------------------------------------------------------
@@ -144,7 +256,7 @@ int DateTime::SaveObj(unsigned int size, void* buffer, int mode) const noexcept 
   if (size < kRecordSize || buffer == nullptr) return -1;
   unsigned char* out = static_cast<unsigned char*>(buffer);
   const int32_t words[11] = {kMarkerValue, year_,   month_, day_,      hour_,       minute_,
-                             second_,      millisecond_,    week_, dayOfWeek_, mode};
+                             second_,      millisecond_,    LoadCache(week_), LoadCache(dayOfWeek_), mode};
   for (int i = 0; i < 11; ++i) PutWord(out + 4 * i, words[i]);
   return 0;
 }

@@ -51,6 +51,38 @@ TEST(ReturnString, CopiesAndNulls) {
   EXPECT_EQ(empty.GetLength(), 0u);
 }
 
+// Texts on either side of the inline size move and copy between objects in
+// every combination, and a moved-from text is null.
+TEST(ReturnString, InlineAndHeapTextsMoveAndCopy) {
+  for (size_t a : {0u, 5u, 30u, 31u, 32u, 100u}) {
+    for (size_t b : {0u, 31u, 32u, 100u}) {
+      const std::string sa(a, 'a'), sb(b, 'b');
+      QBase::ReturnString x(sa.c_str()), y(sb.c_str());
+      y = std::move(x);
+      EXPECT_EQ(x.GetString(), nullptr);
+      EXPECT_EQ(x.GetLength(), 0u);
+      EXPECT_EQ(std::string(y.GetString(), y.GetLength()), sa);
+      EXPECT_EQ(y.GetString()[a], '\0');
+      QBase::ReturnString z(std::move(y)), c(z);
+      x = c;
+      EXPECT_EQ(std::string(z.GetString()), sa);
+      EXPECT_EQ(std::string(x.GetString()), sa);
+      QBase::ReturnString& same = z;
+      z = std::move(same);  // self-move keeps the text
+      EXPECT_EQ(std::string(z.GetString()), sa);
+
+      const WString wa(a, 'w'), wb(b, 'v');
+      QBase::ReturnWString wx(wa.c_str()), wy(wb.c_str());
+      wy = std::move(wx);
+      EXPECT_EQ(wx.GetString(), nullptr);
+      EXPECT_EQ(WString(wy.GetString(), wy.GetLength()), wa);
+      QBase::ReturnWString wz(std::move(wy)), wc(wz);
+      EXPECT_EQ(WString(wc.GetString()), wa);
+      EXPECT_EQ(WString(wz.GetString()), wa);
+    }
+  }
+}
+
 TEST(Conversion, RoundTripsAllPlanes) {
   // ASCII, two-, three- and four-byte forms, the ends of each range.
   std::string const text = "A\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";

@@ -6,8 +6,10 @@
 #include <climits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "DataType/Calendar/DateTime.h"
+#include "DateTimeTestPeer.h"
 
 namespace QDataType {
 namespace {
@@ -57,6 +59,25 @@ TEST(DateTimeArithmetic, MovesAndDifferencesFollowTheMillisecondCount) {
     const DateTime b = a + TimeSpan(s);
     ASSERT_EQ(DateTime::ToMilliseconds(b), DateTime::ToMilliseconds(a) + s) << Show(a) << " + " << s;
     ASSERT_TRUE((b - a).GetTotalMilliseconds() == s && b - TimeSpan(s) == a) << Show(a) << " + " << s;
+  }
+}
+
+// Moves are computed in integers within the calendar; they must give exactly
+// what the double form gives, at its clamped ends and across them too.
+TEST(DateTimeArithmetic, MovesEqualTheDoubleFormEverywhere) {
+  const long long first = -693959 * kDay, end = 23242572 * kDay;
+  std::vector<long long> counts = {0, -1, 1, kDay - 1, -kDay, -kDay + 1, first, first - 1, first + 1,
+                                   end, end - 1, end + 1, end - kDay, first - kDay, LLONG_MIN / 2, LLONG_MAX / 3};
+  std::mt19937_64 rng(5);
+  std::uniform_int_distribution<long long> any(first - 40 * kDay, end + 40 * kDay), ms(0, kDay - 1);
+  for (int i = 0; i < 300000; ++i) counts.push_back(any(rng));
+  for (long long day : {-693959LL, -693593LL, -1LL, 0LL, 1LL, 25569LL, 23242570LL, 23242571LL, 23242572LL}) {
+    for (int i = 0; i < 200; ++i) counts.push_back(day * kDay + ms(rng));
+  }
+  for (long long c : counts) {
+    const DateTime moved = DateTime() + TimeSpan(c);
+    const DateTime viaDouble(DateTime::MillisecondsToDATE(c));
+    ASSERT_EQ(DateTimeTestPeer::Fields(moved), DateTimeTestPeer::Fields(viaDouble)) << c;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,48 @@ TEST(DateTimeText, Forms) {
   EXPECT_STREQ(DateTime(0, 1, 1).ToString().GetString(), "0000-01-01 00:00:00.000");
   EXPECT_STREQ(DateTime(65535, 12, 31, 23, 59, 59, 999).ToJSONString().GetString(), "65535-12-31T23:59:59.999Z");
   EXPECT_STREQ(DateTime(65535, 12, 31).ToDateString().GetString(), "12/31/65535");
+}
+
+// The text forms are defined by printf formats: check every year against
+// snprintf itself, with random times, and values whose raw fields leave their
+// printing widths (only a half-loaded value has them).
+TEST(DateTimeText, FormsMatchPrintfByteForByte) {
+  auto printf40 = [](char const* format, DateTime const& d, size_t size) {
+    auto const f = Peer::Fields(d);
+    char b[40];
+    const int n = std::snprintf(b, size, format, static_cast<unsigned>(static_cast<uint16_t>(f[0])),
+                                static_cast<unsigned>(f[1]), static_cast<unsigned>(f[2]), static_cast<unsigned>(f[3]),
+                                static_cast<unsigned>(f[4]), static_cast<unsigned>(f[5]), static_cast<unsigned>(f[6]));
+    return std::string(b, n < static_cast<int>(size) ? n : static_cast<int>(size) - 1);
+  };
+  auto check = [&](DateTime const& d) {
+    const std::string stamp = printf40("%04u-%02u-%02u %02u:%02u:%02u.%03u", d, 40);
+    const std::string json = printf40("%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", d, 40);
+    ASSERT_EQ(d.ToString().GetString(), stamp);
+    ASSERT_EQ(d.ToJSONString().GetString(), json);
+    auto const f = Peer::Fields(d);
+    char b[16];
+    const int n = std::snprintf(b, sizeof b, "%u/%u/%u", static_cast<unsigned>(f[1]), static_cast<unsigned>(f[2]),
+                                static_cast<unsigned>(static_cast<uint16_t>(f[0])));
+    ASSERT_EQ(d.ToDateString().GetString(), std::string(b, n < 16 ? n : 15));
+    const QBase::ReturnWString w = d.ToWString(), wj = d.ToJSONWString();
+    ASSERT_EQ(std::string(w.GetString(), w.GetString() + w.GetLength()), stamp);
+    ASSERT_EQ(std::string(wj.GetString(), wj.GetString() + wj.GetLength()), json);
+  };
+  std::mt19937 rng(7);
+  for (int y = 0; y <= 65535; ++y) {
+    const int m = 1 + static_cast<int>(rng() % 12);
+    ASSERT_NO_FATAL_FAILURE(check(DateTime(y, m, 1 + static_cast<int>(rng() % 31), static_cast<int>(rng() % 24),
+                                           static_cast<int>(rng() % 60), static_cast<int>(rng() % 60),
+                                           static_cast<int>(rng() % 1000))));
+  }
+  const int edges[] = {-32768, -1000, -1, 0, 1, 9, 10, 99, 100, 999, 1000, 9999, 10000, 32767};
+  for (int i = 0; i < 20000; ++i) {
+    DateTime d(2024, 6, 5, 7, 8, 9, 45);
+    const auto field = static_cast<Peer::Field>(rng() % 7);
+    Peer::Set(d, field, rng() % 2 ? edges[rng() % 14] : static_cast<int>(rng() % 65536) - 32768);
+    ASSERT_NO_FATAL_FAILURE(check(d));
+  }
 }
 
 TEST(DateTimeParse, AcceptAndReject) {

@@ -9,175 +9,197 @@
         skipped by a transition takes the offset in effect before it, a
         repeated one the earlier instant (zoneinfo with fold=0)
     R zone  localSeconds instant off
-        the same for readings in 1971..2037, as plain counts of seconds from
-        1970-01-01 00:00 (wall clock, Unix time)
-  `off` is local minus UTC of the conversion, in minutes (seconds on R lines).
+        the same as plain counts of seconds from 1970-01-01 00:00 (wall
+        clock, Unix time)
+  `off` is local minus UTC of the conversion: in minutes truncated toward
+  zero on U and L lines (so a local mean time of -4:56:02 is -296), in
+  seconds on R lines.
 
-Years outside 1971..2037 are converted as the library does: under the rules
-of the year of the same pattern (same leap-ness and weekday of 1 January,
-taken from the fixed table below), with the change of year carried back.
-zoneinfo reads the same tz database as the C library (/usr/share/zoneinfo).
+Every zone of the machine's tz database gets a few random instants and wall
+times in 1900..2400 and readings around its last recorded transition (the
+last entry of its TZif file; later changes come from the file's footer rule).
+A short list of zones with unusual rules gets more: every transition of a few
+years from 1900 to 2400, and New Year in years that Python's calendar cannot
+hold (0, 10000 and later), taken from the year 400 years away on the same
+clock: the Gregorian calendar and a zone's footer rule repeat every 400
+years, and before its first transition a zone keeps one offset.
+
+zoneinfo reads the same tz database as the C library (/usr/share/zoneinfo);
+the first line of the output names its version.
 
 Run from this folder: python3 gen_zone_vectors.py
 """
 import datetime
+import os
 import random
+import struct
 import zoneinfo
 
 UTC = datetime.timezone.utc
 EPOCH = datetime.datetime(1970, 1, 1)
+TZDIR = "/usr/share/zoneinfo"
 
-ZONES = [
+DETAILED = [
     "Europe/Berlin",        # northern daylight saving
     "Australia/Sydney",     # southern daylight saving
     "America/Santiago",     # southern, transitions at odd local hours
     "Asia/Kolkata",         # half-hour offset, no daylight saving
-    "Australia/Adelaide",   # half-hour offset with daylight saving
     "Australia/Lord_Howe",  # half-hour daylight step
     "Europe/Dublin",        # daylight saving flagged in winter (negative)
-    "America/New_York",     # rules changed in 2007
+    "America/New_York",     # rules changed in 2007; local mean time before 1883
     "America/St_Johns",     # -03:30 with daylight saving
     "Pacific/Apia",         # skipped a whole day (2011-12-30)
+    "Africa/Casablanca",    # daylight saving suspended every Ramadan
+    "America/Sitka",        # a day repeated in 1867
 ]
 
-# Weekday of 1 January (0 = Sunday) -> (common year, leap year) in 1971..2037.
-PATTERN = {
-    0: (1978, 2012), 1: (1973, 1996), 2: (1974, 1980), 3: (1997, 1992),
-    4: (1981, 1976), 5: (1971, 1988), 6: (1977, 1972),
-}
+
+def tzdata_version():
+    with open(os.path.join(TZDIR, "tzdata.zi")) as f:
+        return f.readline().split()[-1]
 
 
-def leap(y):
-    return y % 4 == 0 and (y % 100 != 0 or y % 400 == 0)
+def last_transition(name):
+    """The last transition instant recorded in the zone's TZif file, or None."""
+    with open(os.path.join(TZDIR, name), "rb") as f:
+        data = f.read()
+    if data[:4] != b"TZif":
+        return None
 
+    def counts(at):
+        return struct.unpack(">6l", data[at + 20:at + 44])  # isutc, isstd, leap, time, type, char
 
-def same_pattern(y):
-    if 1971 <= y <= 2037:
-        return y
-    if y >= 2038:
-        y = y % 400 + 400
-    # The Gregorian calendar repeats every 400 years; date() has no year 0.
-    jan1 = datetime.date(y if y > 0 else 400, 1, 1)
-    return PATTERN[jan1.isoweekday() % 7][1 if leap(y) else 0]
-
-
-def fields(y, dt):
-    return f"{y} {dt.month} {dt.day} {dt.hour} {dt.minute} {dt.second} {dt.microsecond // 1000}"
-
-
-def to_local(zone, y, mo, d, h, mi, s, ms):
-    p = same_pattern(y)
-    utc = datetime.datetime(p, mo, d, h, mi, s, ms * 1000, tzinfo=UTC)
-    local = utc.astimezone(zone)
-    off = local.utcoffset() // datetime.timedelta(minutes=1)
-    return y + local.year - p, local, off
-
-
-def to_utc(zone, y, mo, d, h, mi, s, ms):
-    p = same_pattern(y)
-    local = datetime.datetime(p, mo, d, h, mi, s, ms * 1000, tzinfo=zone, fold=0)
-    utc = local.astimezone(UTC)
-    off = local.utcoffset() // datetime.timedelta(seconds=1)
-    return y + utc.year - p, utc, off, p, local.replace(tzinfo=None), utc.replace(tzinfo=None)
+    isutc, isstd, leap, timecnt, typecnt, charcnt = counts(0)
+    if data[4] == 0:  # version 1: 32-bit times only
+        times = struct.unpack(f">{timecnt}l", data[44:44 + 4 * timecnt])
+    else:
+        at = 44 + timecnt * 5 + typecnt * 6 + charcnt + leap * 8 + isstd + isutc
+        isutc, isstd, leap, timecnt, typecnt, charcnt = counts(at)
+        times = struct.unpack(f">{timecnt}q", data[at + 44:at + 44 + 8 * timecnt])
+    times = [t for t in times if -2**40 < t < 2**40]
+    return times[-1] if times else None
 
 
 def offset_at(zone, t):
     return datetime.datetime.fromtimestamp(t, zone).utcoffset() // datetime.timedelta(seconds=1)
 
 
+def trunc_minutes(seconds):
+    return -((-seconds) // 60) if seconds < 0 else seconds // 60
+
+
+def moment(t):
+    return EPOCH + datetime.timedelta(seconds=t)
+
+
+def fields(y, dt):
+    return f"{y} {dt.month} {dt.day} {dt.hour} {dt.minute} {dt.second} {dt.microsecond // 1000}"
+
+
+def shift(y):
+    """A year Python can compute with whose calendar and clock are those of y."""
+    if y < 1:
+        return y + 400
+    if y > 9999:
+        return 2400 + y % 400
+    return y
+
+
+def vector(name, zone, kind, y, r):
+    """One U or L line (and an R line for L) for reading r taken in year y."""
+    p = shift(y)
+    r = r.replace(year=p)
+    if kind == "U":
+        out = r.replace(tzinfo=UTC).astimezone(zone)
+        off = out.utcoffset() // datetime.timedelta(seconds=1)
+        oy = y + out.year - p
+        if 0 <= oy <= 65535:
+            yield f"U {name} {fields(y, r)} {fields(oy, out)} {trunc_minutes(off)}"
+        return
+    local = r.replace(tzinfo=zone, fold=0)
+    off = local.utcoffset() // datetime.timedelta(seconds=1)
+    out = local.astimezone(UTC)
+    oy = y + out.year - p
+    if 0 <= oy <= 65535:
+        yield f"L {name} {fields(y, r)} {fields(oy, out)} {trunc_minutes(off)}"
+    if p == y:
+        wall = int((r - EPOCH).total_seconds())
+        yield f"R {name} {wall} {wall - off} {off}"
+
+
+def around(zone, t):
+    """Readings around the transition at instant t: UTC ones, then wall ones."""
+    before, after = offset_at(zone, t - 1), offset_at(zone, t)
+    at = moment(t)
+    utc = [at + datetime.timedelta(seconds=s) for s in (-3601, -1, 0, 1, 3600)]
+    lo, hi = sorted((before, after))
+    wall_lo = at + datetime.timedelta(seconds=lo)  # the skipped or repeated wall time
+    wall_hi = at + datetime.timedelta(seconds=hi)
+    second = datetime.timedelta(seconds=1)
+    wall = [wall_lo - 1801 * second, wall_lo - second, wall_lo, wall_lo + (wall_hi - wall_lo) / 2,
+            wall_hi - second, wall_hi, wall_hi + 1800 * second]
+    return [("U", r) for r in utc] + [("L", r) for r in wall]
+
+
 def transitions(zone, year):
-    """(instant, offset before, offset after) of each change of offset in a year."""
-    start = int((datetime.datetime(year, 1, 1) - EPOCH).total_seconds()) - 86400
-    end = int((datetime.datetime(year + 1, 1, 1) - EPOCH).total_seconds()) + 86400
+    """Instants at which the offset changes within a year (found by bisection)."""
+    start = int((datetime.datetime(year, 1, 1) - EPOCH).total_seconds())
+    end = int((datetime.datetime(year + 1, 1, 1) - EPOCH).total_seconds())
     found = []
     t, off = start, offset_at(zone, start)
     while t < end:
         n = t + 21600
         o = offset_at(zone, n)
         if o != off:
-            lo, hi = t, n  # offset_at(lo) == off, offset_at(hi) != off
+            lo, hi = t, n
             while hi - lo > 1:
                 mid = (lo + hi) // 2
                 if offset_at(zone, mid) == off:
                     lo = mid
                 else:
                     hi = mid
-            found.append((hi, off, offset_at(zone, hi)))
+            found.append(hi)
             t, off = hi, offset_at(zone, hi)
             continue
         t = n
     return found
 
 
-def readings_near(zone, year, real_year):
-    """UTC and local readings (as naive datetimes in `year`) around the year's transitions."""
-    utc, local = [], []
-    for t, before, after in transitions(zone, year):
-        at = EPOCH + datetime.timedelta(seconds=t)
-        for dsec in (-3601, -1800, -1, 0, 1, 1800, 3600):
-            utc.append(at + datetime.timedelta(seconds=dsec))
-        lo, hi = sorted((before, after))
-        wall_lo = at + datetime.timedelta(seconds=lo)  # the skipped/repeated span of wall time
-        wall_hi = at + datetime.timedelta(seconds=hi)
-        span = wall_hi - wall_lo
-        for w in (wall_lo - datetime.timedelta(seconds=1801), wall_lo - datetime.timedelta(seconds=1),
-                  wall_lo, wall_lo + span / 2, wall_hi - datetime.timedelta(seconds=1), wall_hi,
-                  wall_hi + datetime.timedelta(seconds=1800)):
-            local.append(w)
-    out = []
-    for r in utc:
-        if r.year == year:
-            out.append(("U", real_year, r))
-    for r in local:
-        if r.year == year:
-            out.append(("L", real_year, r))
-    return out
+def random_reading(rng, lo, hi):
+    start = datetime.datetime(lo, 1, 1)
+    span = int((datetime.datetime(hi + 1, 1, 1) - start).total_seconds())
+    return start + datetime.timedelta(seconds=rng.randrange(span), milliseconds=rng.randrange(1000))
 
 
 def main():
-    rng = random.Random(20240615)
+    names = sorted(n for n in zoneinfo.available_timezones() if n not in ("Factory", "localtime"))
     lines = []
-    for name in ZONES:
+    for name in names:
         zone = zoneinfo.ZoneInfo(name)
+        rng = random.Random(name)
         cases = []
-        # Transitions, in years of the table's span and, through their stand-in
-        # years, in years outside it (before 1970 and far after 2037).
-        for y in (1971, 1975, 1996, 2006, 2007, 2011, 2020, 2024, 2037):
-            cases += readings_near(zone, y, y)
-        for y in (1, 1900, 1960, 1969, 2100, 2500, 9999, 40000):
-            cases += readings_near(zone, same_pattern(y), y)
-        # New Year in both directions.
-        for y in (0, 1899, 1969, 1970, 1971, 2024, 2037, 2038, 2099, 2500, 65534):
-            for mo, d, h, mi in ((12, 31, 23, 30), (12, 31, 12, 0), (1, 1, 0, 30), (1, 1, 11, 0)):
-                r = datetime.datetime(2000, mo, d, h, mi)
-                cases.append(("U", y, r))
-                cases.append(("L", y, r))
-        # Anything at all.
-        for _ in range(60):
-            y = rng.choice((rng.randint(0, 65534), rng.randint(1900, 2100)))
-            mo = rng.randint(1, 12)
-            d = rng.randint(1, 29 if mo == 2 and leap(y) else (28 if mo == 2 else 30))
-            r = datetime.datetime(2000, mo, d, rng.randint(0, 23), rng.randint(0, 59), rng.randint(0, 59),
-                                  rng.randint(0, 999) * 1000)
-            cases.append((rng.choice("UL"), y, r))
-
+        for kind in "UUUULLLL":
+            r = random_reading(rng, 1900, 2400)
+            cases.append((kind, r.year, r))
+        last = last_transition(name)
+        if last is not None:
+            cases += [(k, r.year, r) for k, r in around(zone, last) if 1 <= r.year <= 9999]
+        if name in DETAILED:
+            for year in (1900, 1950, 1975, 2007, 2011, 2024, 2037, 2038, 2041, 2050, 2100, 2400):
+                for t in transitions(zone, year):
+                    cases += [(k, r.year, r) for k, r in around(zone, t)]
+            for y in (0, 1, 1899, 1969, 1970, 2037, 2038, 9999, 10000, 40000, 65534, 65535):
+                for mo, d, h, mi in ((12, 31, 23, 30), (12, 31, 12, 0), (1, 1, 0, 30), (1, 1, 11, 0)):
+                    r = datetime.datetime(2000, mo, d, h, mi)
+                    cases += [("U", y, r), ("L", y, r)]
         for kind, y, r in cases:
-            args = (y, r.month, r.day, r.hour, r.minute, r.second, r.microsecond // 1000)
-            if kind == "U":
-                oy, local, off = to_local(zone, *args)
-                if 0 <= oy <= 65535:
-                    lines.append(f"U {name} {fields(y, r)} {fields(oy, local)} {off}")
-            else:
-                oy, utc, off, p, wall, instant = to_utc(zone, *args)
-                if 0 <= oy <= 65535:
-                    lines.append(f"L {name} {fields(y, r)} {fields(oy, utc)} {off // 60}")
-                if p == y and 1971 <= instant.year <= 2037:
-                    ls = int((wall - EPOCH).total_seconds())
-                    us = int((instant - EPOCH).total_seconds())
-                    lines.append(f"R {name} {ls} {us} {off}")
+            try:
+                lines += vector(name, zone, kind, y, r)
+            except OverflowError:  # the result leaves Python's years 1..9999
+                pass
     lines = list(dict.fromkeys(lines))  # drop repeats, keep the order
     with open("zone_vectors.txt", "w") as out:
-        out.write("# generated by gen_zone_vectors.py; see there for the line formats\n")
+        out.write(f"# tzdata {tzdata_version()}: generated by gen_zone_vectors.py; see there for the line formats\n")
         for line in lines:
             out.write(line + "\n")
 

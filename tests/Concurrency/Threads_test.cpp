@@ -1,0 +1,130 @@
+// Values shared between threads: several threads read one DateTime, one
+// BigDecimal and one blob at once (the DateTime fills its weekday cache from
+// whichever thread gets there first), and zone conversions run while another
+// thread re-reads the zone. Every thread checks its answers against ones
+// computed before the threads started. Under ThreadSanitizer these are the
+// races a server module would meet.
+#include <gtest/gtest.h>
+
+#include <time.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DataType/Calendar/DateTime.h"
+#include "DataType/Collections/Binary.h"
+#include "DataType/Decimal/BigDecimal.h"
+#include "support/ScopedTZ.h"
+
+namespace QDataType {
+namespace {
+
+constexpr int kThreads = 4;
+constexpr int kRounds = 2000;
+
+// Runs body(thread index) on kThreads threads started together.
+template <class Body>
+void OnThreads(Body body) {
+  std::atomic<int> ready{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      ready.fetch_add(1);
+      while (ready.load() < kThreads) std::this_thread::yield();
+      body(t);
+    });
+  }
+  for (std::thread& th : threads) th.join();
+}
+
+TEST(SharedValues, DateTimeConstOperationsFillTheCacheOnce) {
+  for (int round = 0; round < 50; ++round) {
+    // A fresh value each round, so the threads race to fill its cache.
+    DateTime const shared(2024, 6, 15, 10, 30, 0, 0, 60, 0);  // a Saturday, week 3
+    std::atomic<int> wrong{0};
+    OnThreads([&](int t) {
+      for (int i = 0; i < 20; ++i) {
+        switch ((t + i) % 5) {
+          case 0: wrong += shared.GetDayOfWeek() != 6; break;
+          case 1: wrong += shared.GetWeek() != 3; break;
+          case 2: wrong += DateTime(shared).GetDayOfWeek() != 6; break;
+          case 3: wrong += shared.Add(TimeSpan(TimeSpan::kDay)) != DateTime(2024, 6, 18, 10, 30); break;
+          case 4: {
+            unsigned char record[44];
+            wrong += shared.SaveObj(sizeof record, record, 0) != 0;
+            // The cache words are -1 or the computed values, never a mix of bytes.
+            int32_t week, weekday;
+            std::memcpy(&week, record + 32, 4);
+            std::memcpy(&weekday, record + 36, 4);
+            wrong += !((week == -1 || week == 3) && (weekday == -1 || weekday == 6));
+            break;
+          }
+        }
+      }
+    });
+    ASSERT_EQ(wrong.load(), 0);
+  }
+}
+
+TEST(SharedValues, BigDecimalReadFromSeveralThreads) {
+  BigDecimal shared("12345678901234567890.0987654321", nullptr);
+  BigDecimal other("-0.5", nullptr);
+  std::string const text = shared.ToString().GetString();
+  std::string const sum = (shared + other)->ToString().GetString();
+  std::string const quotient = shared.Divide(other, 12)->ToString().GetString();
+  std::atomic<int> wrong{0};
+  OnThreads([&](int) {
+    for (int i = 0; i < kRounds / 10; ++i) {
+      wrong += shared.ToString().GetString() != text;
+      wrong += (shared + other)->ToString().GetString() != sum;
+      wrong += shared.Divide(other, 12)->ToString().GetString() != quotient;
+      wrong += shared.CompareTo(other) != 1;
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST(SharedValues, BlobReadFromSeveralThreads) {
+  std::vector<unsigned char> bytes(4096);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7);
+  std::unique_ptr<Binary> shared(CreateBinary(bytes.data(), bytes.size()));
+  std::unique_ptr<Binary> smaller(CreateBinary(bytes.data(), bytes.size() - 1));
+  std::atomic<int> wrong{0};
+  OnThreads([&](int) {
+    for (int i = 0; i < kRounds; ++i) {
+      wrong += shared->GetSize() != bytes.size();
+      wrong += std::memcmp(shared->GetData(), bytes.data(), bytes.size()) != 0;
+      wrong += !shared->IsEqual(*shared) || shared->IsEqual(*smaller) || !smaller->IsLess(*shared);
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST(SharedValues, ZoneConversionsWhileTheZoneIsReRead) {
+  testing_zone::ScopedTZ tz("America/New_York");
+  DateTime const summer(2024, 7, 1, 12, 0, 0, 0, 0, 0), winter(2024, 1, 15, 12, 0, 0, 0, 0, 0);
+  DateTime const summerLocal = summer.ToLocalTime(), winterUtc = winter.ToUTCTime();
+  ASSERT_EQ(summerLocal, DateTime(2024, 7, 1, 8, 0, 0, 0, 0, 0));
+  ASSERT_EQ(winterUtc, DateTime(2024, 1, 15, 17, 0, 0, 0, 0, 0));
+  std::atomic<int> wrong{0};
+  OnThreads([&](int t) {
+    for (int i = 0; i < kRounds / 4; ++i) {
+      if (t == 0) {
+        tzset();  // TZ itself stays put: only the C library's copy is re-read
+        continue;
+      }
+      wrong += summer.ToLocalTime() != summerLocal;
+      wrong += winter.ToUTCTime() != winterUtc;
+      wrong += winter.GetTimeZoneBias() != 300;
+    }
+  });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+}  // namespace
+}  // namespace QDataType
