@@ -22,8 +22,9 @@ repeated one the earlier instant. GetNextOccurrences moves an occurrence
 whose UTC form is earlier than `from` one hour later (local), converting
 again; with every time unit fixed the walk goes on as if unmoved.
 
-Cases cluster around the daylight-saving changes of 1971..2037 in zones of
-both hemispheres and with a half-hour change.
+Cases cluster around the daylight-saving changes of years between 1950 and
+2100 in zones of both hemispheres and with a half-hour change (later years
+follow the zone's closing rule).
 
 Run from this folder: python3 gen_timeseries_vectors.py
 """
@@ -136,7 +137,7 @@ def main():
     lines = []
     for name in ZONES:
         zone = ZoneInfo(name)
-        for year in rng.sample(range(1971, 2037), 6):
+        for year in rng.sample(range(1950, 2100), 8):
             for change in transitions(zone, year):
                 local_change = to_local(zone, change)
                 before = to_local(zone, change - dt.timedelta(minutes=1)) + dt.timedelta(minutes=1)
