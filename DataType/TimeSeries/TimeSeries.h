@@ -43,8 +43,9 @@
 // as it is; when the times of a day are exhausted the next matching day is
 // searched forward, at most 2,928 days (8 x 366), or 2,928 x N days under a
 // year step of N. A fixed year later than the search start moves the search
-// straight to that year (to the same month and day, earlier dates of that
-// year unvisited).
+// straight to that year (the same month and day, clamped to the month); the
+// search resumes the day after, so that day and the earlier ones of that
+// year are not visited.
 //
 // Bounded work
 // ------------
@@ -84,11 +85,12 @@
 //   - Hour and minute recurrences RECURRENCE_WINDOW while the window is not
 //     in effect leave the units free.
 //   - GetOccurrencesBetween: the array starts with the capacity C estimated
-//     from the schedule (see the method), at most 32,768 entries, and grows
-//     when a daily window or a wide year span yields more; the listing stops
-//     at 32,768 occurrences (ask again from the last one for more). Nothing
-//     is ever written past the array's end. A null `out` throws like a null
-//     `out` of the other two computations.
+//     from the schedule (see the method), at most 16,384 entries (also when
+//     the estimate wraps to 0 or below), and doubles when a daily window or a
+//     wide year span yields more; the listing stops at 16,384 occurrences
+//     (ask again from the last one for more). Nothing is ever written past
+//     the array's end. A null `out` throws like a null `out` of the other two
+//     computations, unless `from` is later than `to` (0 at once).
 //   - Computations on one schedule may run on many threads at once as long as
 //     no putter runs. They read the process's time zone (TZ) like DateTime.
 //

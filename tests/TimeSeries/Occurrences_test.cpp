@@ -4,9 +4,11 @@
 // empty cases, and the array that GetOccurrencesBetween hands over.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DataType/TimeSeries/TimeSeries.h"
@@ -334,11 +336,30 @@ TEST_F(Occurrences, BetweenHandsOverItsArray) {
   ASSERT_EQ(minutes->GetOccurrencesBetween(DateTime(2024, 6, 10), DateTime(2024, 6, 11), &out), 1441u);
   EXPECT_EQ(Text(out[1440]), "2024-06-11 00:00:00.000");
   delete[] out;
-  // The listing stops at 32,768 entries.
+  // The listing stops at 16,384 entries.
   Series const seconds = Rule().Every(kHour, 1).Every(kMinute, 1).Every(kSecond, 1).Fixed(kMs, 0).Make();
-  ASSERT_EQ(seconds->GetOccurrencesBetween(DateTime(2024, 6, 10), DateTime(2024, 6, 20), &out), 32768u);
-  EXPECT_EQ(Text(out[32767]), "2024-06-10 09:06:07.000");
+  ASSERT_EQ(seconds->GetOccurrencesBetween(DateTime(2024, 6, 10), DateTime(2024, 6, 20), &out), 16384u);
+  EXPECT_EQ(Text(out[16383]), "2024-06-10 04:33:03.000");
   delete[] out;
+}
+
+TEST_F(Occurrences, OneScheduleOnSeveralThreads) {
+  // Computations only read the schedule: threads may share it.
+  Series const s = Rule().Fixed(kDow, 62).Every(kHour, 1).Every(kMinute, 20).Fixed(kSecond, 0).Fixed(kMs, 0).Make();
+  DateTime const from(2024, 6, 14, 23, 0, 0);
+  Strings const expected = Next(s, from, 5);
+  ASSERT_EQ(expected.front(), "2024-06-14 23:00:00.000");
+  ASSERT_EQ(expected.back(), "2024-06-17 00:20:00.000");
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 200; ++i)
+        if (Next(s, from, 5) != expected) ++wrong;
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
