@@ -70,10 +70,9 @@
 // one, and a walk that comes back to where it has been (the same time of day
 // on a day in the same position of the date rules' period) is skipped over
 // its repetitions, or ended if it gains no day: it would run forever. As a
-// last resort every computation has a budget of about half a million steps,
-// plus 256 for each occurrence written; one that exhausts it returns what it
-// has found so far. No schedule with values in their units' ranges comes
-// near it.
+// last resort every computation has a budget of 262,144 steps, plus 256 for
+// each occurrence written; one that exhausts it returns what it has found so
+// far. No schedule with values in their units' ranges comes near it.
 //
 // Choices made here (the behaviour is otherwise that of the walk above)
 // ---------------------------------------------------------------------

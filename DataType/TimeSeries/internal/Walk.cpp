@@ -20,7 +20,7 @@ constexpr long long kFirstDay = -693959;    // 0000-01-01
 constexpr long long kPeriod = 146097;       // days in 400 years, a whole number of weeks
 constexpr long long kSearchDays = 2928;     // 8 x 366
 constexpr long long kNever = 1LL << 60;     // "no later day can match"
-constexpr long long kBudget = 1LL << 19;    // steps a computation may take ...
+constexpr long long kBudget = 1LL << 18;    // steps a computation may take ...
 constexpr long long kBudgetPerEntry = 256;  // ... plus this much per entry it writes
 
 // Digits of a time of day, least significant first.
