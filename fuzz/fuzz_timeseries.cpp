@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   Check(n <= count);
   CheckList(out.data(), n);
   if (compare) {
-    StepWalk ref(*s, 10000);
+    StepWalk ref(*s, 4000);
     ref.Next(from, count, expected);
     if (!ref.Overrun()) CheckSame(out.data(), n, expected);
   }
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   Check(n <= count);
   CheckList(out.data(), n);
   if (compare) {
-    StepWalk ref(*s, 10000);
+    StepWalk ref(*s, 4000);
     ref.AfterStart(start, from, count, expected);
     if (!ref.Overrun()) CheckSame(out.data(), n, expected);
   }
@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   if (list != sentinel) {
     CheckList(list, n);
     if (compare && n < 2000) {
-      StepWalk ref(*s, 10000);
+      StepWalk ref(*s, 4000);
       bool const listed = ref.Between(from, to, expected);
       if (!ref.Overrun()) {
         Check(listed);
