@@ -166,6 +166,15 @@ TEST_F(Hostile, WalksFromAFarStart) {
       // Sunday).
       {Rule().Window(8, 0, 18, 0, 1).Fixed(kDow, 62), {"65000-06-16 08:00:00.000", "65000-06-16 08:01:00.000"}},
   };
+  // At the calendar's end moves stop on 65535-12-30, so a walk toward a
+  // `from` on the 31st comes back to the same day for ever: it ends.
+  Series const daily = Rule().At(9, 0).Make();
+  std::vector<DateTime> end(2);
+  double const t0 = CpuMs();
+  EXPECT_EQ(daily->GetNextOccurrencesAfterStart(DateTime(64000, 1, 1), DateTime(65535, 12, 31, 12, 0, 0), 2,
+                                                end.data()),
+            0u);
+  EXPECT_LT(CpuMs() - t0, kBoundMs);
   for (Case const& c : cases) {
     Series const s = c.rule.Make();
     std::vector<DateTime> out(2);

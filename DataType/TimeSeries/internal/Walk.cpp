@@ -576,7 +576,13 @@ bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
   // occurrence's time of day. Without the memory, Brent's method alone.
   std::unique_ptr<long long[]> seen(new (std::nothrow) long long[2 * period_]);
   if (seen) std::fill(seen.get(), seen.get() + 2 * period_, 0LL);
+  // A repetition that gains no day (two states on the calendar's last day,
+  // where moves stop) goes round for ever: the walk ends.
   auto jump = [&](Local hare, long long delta) {
+    if (delta <= 0) {
+      abandoned_ = true;
+      return false;
+    }
     first = hare + (limitDay - 1 - DayOf(hare)) / delta * delta * kDay;
     return true;
   };
@@ -867,6 +873,7 @@ bool Walk::WindowSkipBelow(Local& current, Local& end, Local target) noexcept {
 }
 
 unsigned Walk::WindowNext(Local from, unsigned count, Sink& sink) {
+  if (windowStep_ <= 0) return 0;  // an interval of 0 yields nothing
   Local current = from, end;
   if (!FindFirstDay(current)) return 0;
   WindowStart(current, end);
@@ -880,6 +887,7 @@ unsigned Walk::WindowNext(Local from, unsigned count, Sink& sink) {
 }
 
 unsigned Walk::WindowNextAfterStart(Local start, Local from, unsigned count, Sink& sink) {
+  if (windowStep_ <= 0) return 0;
   Local current = start, end;
   if (!FindFirstDay(current)) return 0;
   WindowStart(current, end);
@@ -905,8 +913,9 @@ unsigned Walk::WindowNextAfterStart(Local start, Local from, unsigned count, Sin
 }
 
 bool Walk::WindowBetween(Local from, Local to, Sink& sink, unsigned& n) {
-  Local current = from, end;
   n = 0;
+  if (windowStep_ <= 0) return false;
+  Local current = from, end;
   if (!FindFirstDay(current)) return false;
   WindowStart(current, end);
   if (current > to) return false;
