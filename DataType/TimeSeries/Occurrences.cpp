@@ -16,7 +16,7 @@ namespace {
 
 using series::Local;
 
-constexpr unsigned kMaxListing = 16384;  // entries GetOccurrencesBetween lists at most
+constexpr unsigned kMaxListing = 8192;  // entries GetOccurrencesBetween lists at most
 constexpr long long kHour = 3600000;
 
 [[noreturn]] void ThrowInvalidParameter() { QBase::Throw<TimeSeriesException>("Invalid parameter"); }

@@ -84,9 +84,9 @@
 //   - Hour and minute recurrences RECURRENCE_WINDOW while the window is not
 //     in effect leave the units free.
 //   - GetOccurrencesBetween: the array starts with the capacity C estimated
-//     from the schedule (see the method), at most 16,384 entries (also when
+//     from the schedule (see the method), at most 8,192 entries (also when
 //     the estimate wraps to 0 or below), and doubles when a daily window or a
-//     wide year span yields more; the listing stops at 16,384 occurrences
+//     wide year span yields more; the listing stops at 8,192 occurrences
 //     (ask again from the last one for more). Nothing is ever written past
 //     the array's end. A null `out` throws like a null `out` of the other two
 //     computations, unless `from` is later than `to` (0 at once).

@@ -277,7 +277,7 @@ class StepWalk {
 
   // GetOccurrencesBetween, in UTC; false when nothing is listed and the
   // array would be released.
-  bool Between(DateTime const& from, DateTime const& to, std::vector<DateTime>& out, unsigned limit = 16384) {
+  bool Between(DateTime const& from, DateTime const& to, std::vector<DateTime>& out, unsigned limit = 8192) {
     out.clear();
     if (Window()) return WindowBetween(from, to, out, limit);
     DateTime const lower = from.ToLocalTime(), upper = to.ToLocalTime();

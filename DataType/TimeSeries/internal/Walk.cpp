@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <type_traits>
 #include <utility>
 
 namespace QDataType {
@@ -364,66 +363,66 @@ bool Walk::NextDay(Local anchor, Local& result) noexcept {
 
 // --- The odometer ----------------------------------------------------------------
 
-bool Walk::NextTime(Local previous, Local& result) const noexcept {
-  // The day and the time of day, apart: every step but a move past midnight
-  // stays within the day.
-  long long day = DayOf(previous), tod = previous - day * kDay;
-  bool advanced = false, carry = false;
-  auto move = [&](long long milliseconds) {
+// One digit's turn in a step: I is 0 (millisecond) to 3 (hour).
+template <int I>
+void Walk::StepDigit(long long& day, long long& tod, bool& advanced, bool& carry) const noexcept {
+  constexpr long long size = I == 0 ? 1000 : I == 3 ? 24 : 60;
+  constexpr long long unit = I == 0 ? 1 : I == 1 ? 1000 : I == 2 ? kMinute : kHour;
+  Digit const& g = digit_[I];
+  if (g.kind == kFree) return;
+  long long const c = tod / unit % size;
+  if (g.kind == kStep) {
+    if (advanced && !carry) return;  // steps when carried or not yet advanced (the millisecond always)
+    long long milliseconds;
+    if (c + g.value < size) {
+      milliseconds = g.value * unit;
+      advanced = true;
+      carry = false;
+    } else {
+      milliseconds = (g.value - size) * unit;  // wraps within its unit, or beyond when the step exceeds it
+      advanced = false;
+      carry = true;
+    }
     long long const t = tod + milliseconds;
     if (t >= 0 && t < kDay) {
       tod = t;
-      return;
+    } else {  // past midnight
+      Local const moved = Move(day * kDay + tod, milliseconds);
+      day = DayOf(moved);
+      tod = moved - day * kDay;
     }
-    Local const moved = Move(day * kDay + tod, milliseconds);
-    day = DayOf(moved);
-    tod = moved - day * kDay;
-  };
-  auto digit = [&](auto unit, auto size) { return tod / decltype(unit)::value % decltype(size)::value; };
-  auto step = [&](int i, long long c) {
-    Digit const& g = digit_[i];
-    if (g.kind == kStep) {
-      if (carry || !advanced) {  // the millisecond (first) always steps
-        if (c + g.value < kSize[i]) {
-          move(g.value * kUnit[i]);
-          advanced = true;
-          carry = false;
-        } else {
-          move((g.value - kSize[i]) * kUnit[i]);  // wraps within its unit, or beyond when the step exceeds it
-          advanced = false;
-          carry = true;
-        }
-      }
-      return;
+    return;
+  }
+  // Fixed: set when in range (a putter refuses anything else), then the
+  // flags by comparison with the value.
+  long long const f = g.kind == kFixed ? g.value : g.kind == kHigh ? size : -1;
+  if (g.kind == kFixed) tod += (f - c) * unit;
+  if constexpr (I == 0) {
+    if (f > c) advanced = true;
+    if (f < c) carry = true;
+  } else if constexpr (I < 3) {
+    if (f > c) {
+      advanced = true;
+      carry = false;
+    } else if (f < c) {
+      carry = true;
+      advanced = false;
     }
-    // Fixed: set when in range (a putter refuses anything else), then the
-    // flags by comparison with the value.
-    long long const f = g.kind == kFixed ? g.value : g.kind == kHigh ? kSize[i] : -1;
-    if (g.kind == kFixed) tod += (f - c) * kUnit[i];
-    if (i == 0) {
-      if (f > c) advanced = true;
-      if (f < c) carry = true;
-    } else if (i < 3) {
-      if (f > c) {
-        advanced = true;
-        carry = false;
-      } else if (f < c) {
-        carry = true;
-        advanced = false;
-      }
-    } else {
-      if (f > c) advanced = true;
-      if (f < c) advanced = false;
-    }
-  };
-  using K1 = std::integral_constant<long long, 1>;
-  using K24 = std::integral_constant<long long, 24>;
-  using K60 = std::integral_constant<long long, 60>;
-  using K1000 = std::integral_constant<long long, 1000>;
-  if (digit_[0].kind != kFree) step(0, digit(K1(), K1000()));
-  if (digit_[1].kind != kFree) step(1, digit(K1000(), K60()));
-  if (digit_[2].kind != kFree) step(2, digit(std::integral_constant<long long, kMinute>(), K60()));
-  if (digit_[3].kind != kFree) step(3, digit(std::integral_constant<long long, kHour>(), K24()));
+  } else {
+    if (f > c) advanced = true;
+    if (f < c) advanced = false;
+  }
+}
+
+bool Walk::NextTime(Local previous, Local& result) const noexcept {
+  // The day and the time of day, apart: every move but one past midnight
+  // stays within the day.
+  long long day = DayOf(previous), tod = previous - day * kDay;
+  bool advanced = false, carry = false;
+  StepDigit<0>(day, tod, advanced, carry);
+  StepDigit<1>(day, tod, advanced, carry);
+  StepDigit<2>(day, tod, advanced, carry);
+  StepDigit<3>(day, tod, advanced, carry);
   result = day * kDay + tod;
   return advanced;
 }
@@ -643,33 +642,40 @@ class DriftWatch {
   // The days gained since a state like `state`; -1 while none has come back.
   // `searched`: a day search led to `state`.
   long long Gained(Local state, bool searched) noexcept {
+    long long const day = DayOf(state), tod = state - day * kDay;
     if (!armed_) {
-      mark_ = state;
-      armed_ = true;
+      Mark(day, tod);
       return -1;
     }
     searched_ = searched_ || searched;
-    long long const gained = DayOf(state) - DayOf(mark_);
-    long long const period = searched_ ? period_ : 1;
-    bool const exact = period == 0 || DayOf(state) >= kLastDay - 1;
-    if (TodOf(state) == TodOf(mark_) && (exact ? gained == 0 : FloorMod(gained, period) == 0)) return gained;
+    if (tod == markTod_) {
+      long long const gained = day - markDay_;
+      long long const period = searched_ ? period_ : 1;
+      bool const exact = period == 0 || day >= kLastDay - 1;
+      if (exact ? gained == 0 : gained % period == 0) return gained;  // days never go back: gained >= 0
+    }
     if (++length_ == power_) {
-      mark_ = state;
+      Mark(day, tod);
       power_ *= 2;
-      length_ = 0;
-      searched_ = false;
     }
     return -1;
   }
   void Reset() noexcept {
-    armed_ = searched_ = false;
+    armed_ = false;
     power_ = 1;
-    length_ = 0;
   }
 
  private:
+  void Mark(long long day, long long tod) noexcept {
+    markDay_ = day;
+    markTod_ = tod;
+    armed_ = true;
+    searched_ = false;
+    length_ = 0;
+  }
+
   long long period_;
-  Local mark_ = 0;
+  long long markDay_ = 0, markTod_ = 0;
   long long power_ = 1, length_ = 0;
   bool armed_ = false, searched_ = false;
 };

@@ -117,6 +117,8 @@ class Walk {
 
   // One step of the budget; false (and the walk abandoned) once it is spent.
   bool Spend(long long units) noexcept;
+  template <int I>
+  void StepDigit(long long& day, long long& tod, bool& advanced, bool& carry) const noexcept;
   Local Move(Local t, long long milliseconds) const noexcept;
   Local PutYear(Local t, int year) const noexcept;
 
