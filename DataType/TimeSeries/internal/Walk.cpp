@@ -276,15 +276,31 @@ bool Walk::DateMatches(Local const* anchor, Local candidate) const noexcept {
   return TestDay(&a, (candidate - *anchor) / kDay, day, cv, next);
 }
 
+namespace {
+
+// Hour, minute, second and millisecond of a time.
+struct Digits {
+  long long v[4];  // millisecond, second, minute, hour
+  explicit Digits(Local t) noexcept {
+    long long const tod = TodOf(t);
+    v[0] = tod % 1000;
+    v[1] = tod / 1000 % 60;
+    v[2] = tod / kMinute % 60;
+    v[3] = tod / kHour;
+  }
+};
+
+}  // namespace
+
 bool Walk::TimeMatches(Local const* anchor, Local candidate) const noexcept {
   int const values[4] = {f_.millisecond, f_.second, f_.minute, f_.hour};
   RECURRENCE const recs[4] = {f_.millisecondRec, f_.secondRec, f_.minuteRec, f_.hourRec};
+  Digits const c(candidate);
   for (int i = 3; i >= 0; --i) {
-    long long const c = DigitOf(candidate, i);
     if (recs[i] == RECURRENCE_FIXED) {
-      if (c != values[i]) return false;
+      if (c.v[i] != values[i]) return false;
     } else if (recs[i] == RECURRENCE_EVERY && anchor != nullptr) {
-      if ((c + kSize[i] - DigitOf(*anchor, i)) % StepOf(values[i]) != 0) return false;
+      if ((c.v[i] + kSize[i] - Digits(*anchor).v[i]) % StepOf(values[i]) != 0) return false;
     }
   }
   return true;
@@ -540,41 +556,69 @@ void Walk::SkipBelow(Local& current, Local target) noexcept {
     return;
   }
   Counter const c(*this, next);
-  long long const s = c.FirstAtOrAfter(0, c.k - 1, target);
-  current = c.At(s - 1);
+  Local const last = c.At(c.k - 1);
+  current = last < target ? last : c.At(c.FirstAtOrAfter(0, c.k - 1, target) - 1);
 }
 
 // From the first occurrence of a day to the first of the next one, as the
 // walk from `start` goes (counter odometers only); false when the walk ends.
+// The steps within a day and the steps on the new day depend on times of day
+// only (away from the calendar's end): the last of each is remembered, since
+// a walk mostly repeats them day after day.
 bool Walk::DayTransition(Local first, Local& next) noexcept {
-  Local last = first, over;
-  if (NextTime(first, over)) {
-    Counter const c(*this, over);
-    last = c.At(c.k - 1);
-    NextTime(last, over);
+  long long const tod = TodOf(first);
+  bool const inside = DayOf(first) < kLastDay - 2;
+  Local last, over;
+  if (inside && dayMemo_.valid && dayMemo_.firstTod == tod) {
+    last = first + dayMemo_.last;
+    over = first + dayMemo_.over;
+  } else {
+    last = first;
+    if (NextTime(first, over)) {
+      Counter const c(*this, over);
+      last = c.At(c.k - 1);
+      NextTime(last, over);
+    }
+    if (inside && DayOf(over) < kLastDay - 2) dayMemo_ = DayMemo{true, tod, last - first, over - first};
   }
   Local day;
   if (!NextDay(over, day)) return false;
-  if (!TimeMatches(&last, day) && !NextTime(day, day)) return false;
-  next = day;
-  return true;
+  long long const lastTod = TodOf(last), dayTod = TodOf(day);
+  if (DayOf(day) < kLastDay - 2 && startMemo_.valid && startMemo_.lastTod == lastTod && startMemo_.dayTod == dayTod) {
+    if (!startMemo_.ok) return false;
+    next = day + startMemo_.shift;
+    return true;
+  }
+  bool const matches = TimeMatches(&last, day);
+  bool const ok = matches || NextTime(day, next);
+  if (matches) next = day;
+  if (DayOf(day) < kLastDay - 2 && (!ok || DayOf(next) < kLastDay - 2)) {
+    startMemo_ = StartMemo{true, lastTod, dayTod, ok, ok ? next - day : 0};
+  }
+  return ok;
 }
 
 // The walk from `start` toward a far `limitDay`, from the first occurrence of
 // a day: a day's successor depends on its first occurrence and on date rules
 // that repeat every period_ days. When a first occurrence comes back at the
 // same time of day, on a day in the same position of the period, the days in
-// between repeat: whole repetitions are skipped, stopping short of
+// between repeat: every later first occurrence is one of that round's,
+// shifted by whole rounds. `first` becomes the last of them before
 // `limitDay`. Repetitions are found by a table of the positions in the
-// period (the first return, after one round), and by Brent's cycle finding
-// for first occurrences that drift through several times of day per round.
+// period, which also keeps the round's first occurrences (the first return,
+// after one round), or else by Brent's cycle finding, which also catches
+// first occurrences that drift through several times of day per round.
 // Returns false when the walk ends first; `first` is then meaningless.
 bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
   if (f_.yearRec == RECURRENCE_FIXED) return true;
-  // Per position in the period: the last day seen there and its first
-  // occurrence's time of day. Without the memory, Brent's method alone.
+  // Per position in the period: 1 + the index in `path` of the last first
+  // occurrence seen there, and its time of day. Without the memory, Brent's
+  // method alone.
   std::unique_ptr<long long[]> seen(new (std::nothrow) long long[2 * period_]);
+  std::unique_ptr<Local[]> path(new (std::nothrow) Local[period_ + 1]);
+  if (!seen || !path) seen.reset(), path.reset();
   if (seen) std::fill(seen.get(), seen.get() + 2 * period_, 0LL);
+  long long length = 0;  // of the path
   // A repetition that gains no day (two states on the calendar's last day,
   // where moves stop) goes round for ever: the walk ends.
   auto jump = [&](Local hare, long long delta) {
@@ -585,18 +629,31 @@ bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
     first = hare + (limitDay - 1 - DayOf(hare)) / delta * delta * kDay;
     return true;
   };
+  // The latest of the round's states path[from..] shifted by whole rounds.
+  auto land = [&](long long from, long long delta) {
+    if (delta <= 0) {
+      abandoned_ = true;
+      return false;
+    }
+    for (long long i = from; i < length; ++i) {
+      Local const at = path[i] + (limitDay - 1 - DayOf(path[i])) / delta * delta * kDay;
+      if (at > first) first = at;
+    }
+    return true;
+  };
   Local mark = first, hare = first;
-  long long power = 1, length = 0;
+  long long power = 1, round = 0;
   for (;;) {
     if (seen) {
-      // Days are kept counted from the calendar's first day plus one, so
-      // that 0 means none.
       long long* const slot = &seen[2 * FloorMod(DayOf(hare), period_)];
-      if (slot[0] != 0 && (window_ || slot[1] == TodOf(hare))) {
-        return jump(hare, DayOf(hare) - (slot[0] + kFirstDay - 1));
+      if (slot[0] != 0 && slot[1] == (window_ ? 0 : TodOf(hare))) {
+        return land(slot[0] - 1, DayOf(hare) - DayOf(path[slot[0] - 1]));
       }
-      slot[0] = DayOf(hare) - kFirstDay + 1;
-      slot[1] = TodOf(hare);
+      if (length <= period_) {
+        path[length] = hare;
+        slot[0] = ++length;
+        slot[1] = window_ ? 0 : TodOf(hare);
+      }
     }
     if (!Spend(1)) return false;
     Local next;
@@ -609,14 +666,14 @@ bool Walk::SkipRepetitions(Local& first, long long limitDay) noexcept {
       return true;
     }
     hare = next;
-    ++length;
+    ++round;
     if (FloorMod(DayOf(hare), period_) == FloorMod(DayOf(mark), period_) && (window_ || TodOf(hare) == TodOf(mark))) {
       return jump(hare, DayOf(hare) - DayOf(mark));
     }
-    if (length == power) {
+    if (round == power) {
       mark = hare;
       power *= 2;
-      length = 0;
+      round = 0;
     }
   }
 }

@@ -155,6 +155,20 @@ class Walk {
   long long period_;       // days after which the date rules repeat (1, 7 or 146,097)
   long long budget_;
   bool abandoned_;
+  // DayTransition's last steps within a day (from a first occurrence at
+  // firstTod: the day's last one and the step past it, as offsets) and on a
+  // new day (from its last occurrence's and the new day's times of day: ok,
+  // and the first occurrence as an offset).
+  struct DayMemo {
+    bool valid;
+    long long firstTod, last, over;
+  } dayMemo_{};
+  struct StartMemo {
+    bool valid;
+    long long lastTod, dayTod;
+    bool ok;
+    long long shift;
+  } startMemo_{};
 };
 
 }  // namespace series
