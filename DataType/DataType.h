@@ -26,3 +26,5 @@
 #include "DataType/CellFormat/CellFmtTypes.h"
 #include "DataType/CellFormat/CellFmtStruct.h"
 #include "DataType/CellFormat/CellFmtData.h"
+
+#include "DataType/Variant/Variant.h"

@@ -5,3 +5,4 @@ void CalendarTour();
 void CollectionsTour();
 void DecimalTour();
 void TimeSeriesTour();
+void VariantTour();

@@ -8,5 +8,6 @@ int main() {
   CollectionsTour();
   DecimalTour();
   TimeSeriesTour();
+  VariantTour();
   return 0;
 }
