@@ -34,6 +34,15 @@ void operator delete[](void* p) noexcept {
   std::free(p);
 }
 void operator delete[](void* p, std::size_t) noexcept { operator delete[](p); }
+// The nothrow forms too, so that every array form meets its partner here.
+void* operator new[](std::size_t size, std::nothrow_t const&) noexcept {
+  try {
+    return operator new[](size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void operator delete[](void* p, std::nothrow_t const&) noexcept { operator delete[](p); }
 
 namespace QDataType {
 namespace {
