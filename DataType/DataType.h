@@ -13,6 +13,9 @@
 #include "DataType/Calendar/TimeSpan.h"
 #include "DataType/Calendar/DateTime.h"
 
+#include "DataType/TimeSeries/TimeSeries.h"
+#include "DataType/TimeSeries/TimeSeriesImpl.h"
+
 #include "DataType/Decimal/BigDecimal.h"
 
 #include "DataType/Collections/Binary.h"

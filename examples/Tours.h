@@ -4,4 +4,5 @@
 void CalendarTour();
 void CollectionsTour();
 void DecimalTour();
+void TimeSeriesTour();
 void VariantTour();

@@ -7,6 +7,7 @@ int main() {
   CalendarTour();
   CollectionsTour();
   DecimalTour();
+  TimeSeriesTour();
   VariantTour();
   return 0;
 }
