@@ -16,6 +16,9 @@
 #include "DataType/DynamicTime/DynamicTime.h"
 #include "DataType/StoredTime/VexTime.h"
 
+#include "DataType/TimeSeries/TimeSeries.h"
+#include "DataType/TimeSeries/TimeSeriesImpl.h"
+
 #include "DataType/Decimal/BigDecimal.h"
 
 #include "DataType/Collections/Binary.h"
@@ -26,3 +29,5 @@
 #include "DataType/CellFormat/CellFmtTypes.h"
 #include "DataType/CellFormat/CellFmtStruct.h"
 #include "DataType/CellFormat/CellFmtData.h"
+
+#include "DataType/Variant/Variant.h"

@@ -5,3 +5,5 @@ void CalendarTour();
 void CollectionsTour();
 void DecimalTour();
 void StoredTimeTour();
+void TimeSeriesTour();
+void VariantTour();

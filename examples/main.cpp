@@ -8,5 +8,7 @@ int main() {
   StoredTimeTour();
   CollectionsTour();
   DecimalTour();
+  TimeSeriesTour();
+  VariantTour();
   return 0;
 }
