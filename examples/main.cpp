@@ -5,6 +5,7 @@
 
 int main() {
   CalendarTour();
+  StoredTimeTour();
   CollectionsTour();
   DecimalTour();
   TimeSeriesTour();
