@@ -13,6 +13,12 @@
 #include "DataType/Calendar/TimeSpan.h"
 #include "DataType/Calendar/DateTime.h"
 
+#include "DataType/DynamicTime/DynamicTime.h"
+#include "DataType/StoredTime/VexTime.h"
+
+#include "DataType/TimeSeries/TimeSeries.h"
+#include "DataType/TimeSeries/TimeSeriesImpl.h"
+
 #include "DataType/Decimal/BigDecimal.h"
 
 #include "DataType/Collections/Binary.h"
