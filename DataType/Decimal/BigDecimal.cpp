@@ -20,6 +20,7 @@ namespace QDataType {
 using decimal::DecimalDigits;
 using decimal::kLimbDigits;
 using decimal::Limb;
+using decimal::Wide;
 using decimal::SignificantDigits;
 
 namespace {
@@ -334,6 +335,54 @@ DigitsPtr AddSigned(DecimalDigits const* a, std::int64_t sa, DecimalDigits const
   }
   Finish(r.get(), used, sign);
   return r;
+}
+
+// A result of at most two limbs from its value below B^2, given as a
+// two-word binary number.
+DigitsPtr TwoLimbResult(Limb hi, Limb lo, int sign, QBase::Buffer* buffer) {
+  if (hi == 0 && lo == 0) return NewZero(buffer);
+  Limb low;
+  Limb const high = decimal::DivBase(hi, lo, low);
+  DigitsPtr r(decimal::NewResultDigits(buffer, 2));
+  Limb* const out = r->Limbs();
+  out[0] = low;
+  out[1] = high;
+  r->size = high != 0 ? 2 : 1;
+  r->sign = sign;
+  r->count = high != 0 ? kLimbDigits + decimal::DigitsOf(high) : decimal::DigitsOf(low);
+  return r;
+}
+
+// Two inline factors, each below 10^18: one 64 by 64-bit product.
+DigitsPtr MultiplyInline(void const* a, void const* b, QBase::Buffer* buffer) {
+  Wide const p = Wide{decimal::InlineMagnitude(a)} * decimal::InlineMagnitude(b);
+  return TwoLimbResult(static_cast<Limb>(p >> 64), static_cast<Limb>(p),
+                       decimal::InlineSign(a) * decimal::InlineSign(b), buffer);
+}
+
+// Two inline operands whose quotient floor(A 10^e / B) has a dividend below
+// 10^36 (or e < 0): a division of two binary words by one. Returns null for
+// any other shape.
+DigitsPtr DivideInline(void const* a, void const* b, std::int64_t e, QBase::Buffer* buffer) {
+  Limb const x = decimal::InlineMagnitude(a);
+  Limb const y = decimal::InlineMagnitude(b);
+  Limb hi = 0, lo;
+  if (e < 0) {
+    lo = e <= -kLimbDigits ? 0 : x / decimal::kPow10[-e];
+  } else {
+    if (decimal::DigitsOf(x) + e > 2 * kLimbDigits) return nullptr;
+    Wide u = x;
+    if (e > kLimbDigits) {
+      u *= decimal::kPow10[kLimbDigits];
+      e -= kLimbDigits;
+    }
+    u *= decimal::kPow10[e];
+    Limb remainder;
+    hi = static_cast<Limb>(u >> 64) / y;
+    lo = decimal::DivWide(static_cast<Limb>(u >> 64) % y, static_cast<Limb>(u), y, remainder);
+  }
+  if (e < 0) lo /= y;
+  return TwoLimbResult(hi, lo, decimal::InlineSign(a) * decimal::InlineSign(b), buffer);
 }
 
 DigitsPtr Multiply(DecimalDigits const* a, DecimalDigits const* b, QBase::Buffer* buffer) {
@@ -1023,8 +1072,13 @@ BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) {
   if (s > kMaxScale) {
     throw std::length_error("BigDecimal: the product's scale would exceed 2147483647");
   }
-  DigitsView const x(digits_), y(b.digits_);
-  DigitsPtr r = Multiply(x.get(), y.get(), buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    r = MultiplyInline(digits_, b.digits_, buffer_);
+  } else {
+    DigitsView const x(digits_), y(b.digits_);
+    r = Multiply(x.get(), y.get(), buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
@@ -1034,10 +1088,17 @@ BigDecimal::Ptr BigDecimal::Divide(BigDecimal const& b, int scale) {
   CheckValid();
   b.CheckValid();
   if (scale < -1) ThrowDecimal("Invalid scale request");
-  DigitsView const x(digits_), y(b.digits_);
-  if (y->sign == 0) ThrowDecimal("Divide by Zero");
   int const s = scale == -1 ? scale_ : scale;
-  DigitsPtr r = DivideDigits(x.get(), scale_, y.get(), b.scale_, s, buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    if (decimal::InlineSign(b.digits_) == 0) ThrowDecimal("Divide by Zero");
+    r = DivideInline(digits_, b.digits_, std::int64_t{s} - scale_ + b.scale_, buffer_);
+  }
+  if (!r) {
+    DigitsView const x(digits_), y(b.digits_);
+    if (y->sign == 0) ThrowDecimal("Divide by Zero");
+    r = DivideDigits(x.get(), scale_, y.get(), b.scale_, s, buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), s, buffer_));
 }
 

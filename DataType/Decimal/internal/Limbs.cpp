@@ -78,11 +78,9 @@ constexpr std::array<std::array<FixedKernel, kFixedLimbs>, sizeof...(I)> FixedTa
 constexpr std::array<std::array<FixedKernel, kFixedLimbs>, kFixedLimbs> kFixed =
     FixedTable(std::make_index_sequence<kFixedLimbs>());
 
-void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
-  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
-    kFixed[na - 1][nb - 1](r, a, b);
-    return;
-  }
+// Any sizes with nb < 18 (columns of at most 17 products).
+__attribute__((noinline)) void MulColumns(Limb* r, Limb const* a, std::size_t na, Limb const* b,
+                                          std::size_t nb) noexcept {
   std::size_t const columns = na + nb - 1;
   Limb q = 0, carry = 0;
   for (std::size_t k = 0; k < columns; ++k) {
@@ -95,6 +93,14 @@ void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::siz
     carry = SettleColumn(rest, carry, r[k]);
   }
   r[columns] = q + carry;
+}
+
+inline void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
+  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
+    kFixed[na - 1][nb - 1](r, a, b);
+  } else {
+    MulColumns(r, a, na, b, nb);
+  }
 }
 
 std::size_t KaratsubaScratch(std::size_t n) noexcept {
@@ -155,9 +161,14 @@ void Karatsuba(Limb* r, Limb const* a, Limb const* b, std::size_t n, Limb* scrat
 // the estimate exceeds the quotient limb by at most one, since the top two
 // divisor limbs X satisfy U3 / X - U3 / (X + 1) < B / X <= 10 / B for the
 // top three limbs U3 of the window.
-void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv) noexcept {
+//
+// scaled has room for nv limbs: each divisor limb's scaled quotient
+// (Shoup), computed once, so that a product with an estimate splits with
+// one multiply-high and nothing has to be prepared per estimate.
+void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv, Limb* scaled) noexcept {
   Limb const vt = vn[nv - 1];
   Limb const vs = vn[nv - 2];
+  for (std::size_t i = 0; i < nv; ++i) scaled[i] = Multiplier(vn[i]).scaled;
   for (std::size_t j = nn - nv + 1; j-- > 0;) {
     Limb* const w = un + j;
     Limb const u2 = w[nv];
@@ -197,12 +208,11 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv)
     // Masks, not branches: the conditions are data.
     constexpr std::int64_t kSignedBase = static_cast<std::int64_t>(kBase);
     static constexpr Limb kMultiples[5] = {0, kBase, 2 * kBase, 3 * kBase, 4 * kBase};  // no multiply
-    Limb const scaled = Multiplier(qhat).scaled;
     Limb high = 0;
     Limb borrowed = 0;
     for (std::size_t i = 0; i < nv; ++i) {
       Limb const v = vn[i];
-      Limb const h = static_cast<Limb>((Wide{scaled} * v) >> 64);
+      Limb const h = static_cast<Limb>((Wide{scaled[i]} * qhat) >> 64);
       Limb const l = qhat * v - h * kBase;
       std::int64_t const a = static_cast<std::int64_t>(w[i] - l - high);
       Limb const band = static_cast<Limb>(kSignedBase - 1 - a) / kBase;  // a division by a constant
@@ -389,7 +399,11 @@ int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b
   return 0;
 }
 
-void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
+namespace {
+
+// Mul past the unrolled kernels, which Mul calls without this function's
+// set-up.
+__attribute__((noinline)) void MulLong(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
   if (na < nb) {
     std::swap(a, b);
     std::swap(na, nb);
@@ -420,6 +434,16 @@ void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) 
     std::size_t const end = off + len + nb;
     AddCarry(r + end, r + end, na + nb - end, c);
   }
+}
+
+}  // namespace
+
+void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
+  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
+    kFixed[na - 1][nb - 1](r, a, b);
+    return;
+  }
+  MulLong(r, a, na, b, nb);
 }
 
 namespace {
@@ -457,10 +481,10 @@ void FoldCyclic(Limb* r, Limb const* a, std::size_t n, std::size_t L) noexcept {
 // division of B^2n - 1.
 void Reciprocal(Limb* x, Limb const* a, std::size_t n) {
   if (n <= kReciprocalBase) {
-    Limbs work(new Limb[2 * n + 1]);
+    Limbs work(new Limb[3 * n + 1]);
     std::fill(work.get(), work.get() + 2 * n, kBase - 1);
     work[2 * n] = 0;
-    DivKnuth(x, work.get(), 2 * n, a, n);
+    DivKnuth(x, work.get(), 2 * n, a, n, work.get() + 2 * n + 1);
     return;
   }
   std::size_t const l = (n - 1) / 2;
@@ -630,8 +654,9 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Li
   std::uint64_t const digits = shift % kLimbDigits;
   std::size_t const nn = DividendLimbs(nu, shift);
   // Working limbs: the dividend (moved up by the digits of the shift) with
-  // room for one more limb, then the divisor.
-  std::size_t const need = nv == 1 ? (digits != 0 ? nu + 1 : 0) : nn + 3 + nv;
+  // room for two more limbs, the divisor with room for one, then the
+  // divisor limbs' scaled quotients.
+  std::size_t const need = nv == 1 ? (digits != 0 ? nu + 1 : 0) : nn + 3 + 2 * nv;
   Limb local[256];
   std::unique_ptr<Limb[]> heap;
   Limb* work = local;
@@ -691,7 +716,7 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Li
   } else {
     ShiftUpDigits(vn, v, nv, static_cast<std::uint64_t>(k));
   }
-  DivKnuth(q, un, nn, vn, nv);
+  DivKnuth(q, un, nn, vn, nv, vn + nv + 1);
 }
 
 }  // namespace decimal
