@@ -1,6 +1,7 @@
 #include "DataType/Decimal/BigDecimal.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "DataType/Decimal/internal/DecimalDigits.h"
 #include "DataType/Decimal/internal/DecimalText.h"
@@ -496,9 +498,7 @@ inline void WriteTail(char* end, Limb x, std::size_t n) noexcept {
   if (n <= 8) {
     decimal::Write8(end - 8, static_cast<std::uint32_t>(x));
   } else if (n <= 16) {
-    Limb const high = x / 100000000ull;
-    decimal::Write8(end - 8, static_cast<std::uint32_t>(x - high * 100000000ull));
-    decimal::Write8(end - 16, static_cast<std::uint32_t>(high));
+    decimal::Write16(end - 16, x);
   } else {
     decimal::WriteLimb(end - kLimbDigits, x);
   }
@@ -548,61 +548,6 @@ void CheckPrintable(std::int64_t s) {
   if (s > kLimit) ThrowTooLong();
 }
 
-// The decimal text of a non-zero value of at most two limbs (c digit-text
-// characters: M's digits behind c - significant zeros) whose pieces are
-// short (c, the scale s and the leading zeros lz at most kPiece), written
-// left to right into `text` (kShortText bytes) without a division: M's
-// digits go into a scratch behind '0' characters, so that the digit text D
-// is the scratch's last c characters, and each piece of the text is copied
-// (or filled) as kPiece bytes at once; what lands beyond a piece is
-// overwritten by the next or falls in the room behind the text. Returns the
-// length; *point is the '.', or stays null.
-constexpr std::size_t kPiece = 48;
-constexpr std::size_t kShortLimbs = 2;
-constexpr std::size_t kShortText = 4 * kPiece + 8;  // sign, '0', '.' and three pieces, spill included
-
-std::size_t WriteShort(char* text, Limb const* limbs, std::size_t size, bool negative, std::size_t c, std::size_t lz,
-                       std::size_t s, char** point) noexcept {
-  constexpr std::size_t kField = kShortLimbs * kLimbDigits;
-  char scratch[kPiece + kField + kPiece];
-  char* const field = scratch + kPiece;  // M's digits end at field + kField
-  std::memset(scratch, '0', kPiece + kField - 16);
-  // M's digits in eight-digit words from the right, as many as it needs.
-  Limb const low = limbs[0];
-  Limb const lowHigh = low / 100000000ull;
-  decimal::Write8(field + kField - 8, static_cast<std::uint32_t>(low - lowHigh * 100000000ull));
-  decimal::Write8(field + kField - 16, static_cast<std::uint32_t>(lowHigh % 100000000ull));
-  if (low >= 10000000000000000ull || size > 1) {
-    field[kField - 18] = static_cast<char>('0' + low / 100000000000000000ull);
-    field[kField - 17] = static_cast<char>('0' + low / 10000000000000000ull % 10);
-    if (size > 1) decimal::WriteLimb(field, limbs[1]);
-  }
-  char const* const digits = field + kField - c;
-  char* out = text;
-  if (negative) *out++ = '-';
-  if (c < s) {
-    *out++ = '0';
-    *point = out;
-    *out++ = '.';
-    std::memset(out, '0', kPiece);
-    out += s - c;
-    std::memcpy(out, digits, kPiece);
-    return static_cast<std::size_t>(out - text) + c;
-  }
-  std::memset(out, '0', kPiece);
-  out += lz;
-  if (c == s && lz == 0) *out++ = '0';
-  std::memcpy(out, digits, kPiece);
-  out += c - s;
-  if (s > 0) {
-    *point = out;
-    *out++ = '.';
-    std::memcpy(out, digits + (c - s), kPiece);
-    out += s;
-  }
-  return static_cast<std::size_t>(out - text);
-}
-
 // The decimal text of a non-zero value: '-' for a negative one, then, when
 // the digit text D (count c, scale s) is at least as long as the scale, the
 // leading zeros, D's first c - s characters (or '0' when there are none and
@@ -616,14 +561,6 @@ class ValueText {
     std::size_t const c = static_cast<std::size_t>(d->count);
     std::size_t const s = static_cast<std::size_t>(scale);
     length_ = length;
-    if (static_cast<std::size_t>(d->size) <= kShortLimbs && c <= kPiece && s <= kPiece &&
-        d->leadingZeros <= std::int32_t{kPiece}) {
-      // buffer_ has room for a short text (256 bytes)
-      WriteShort(buffer_.Get(), d->Limbs(), static_cast<std::size_t>(d->size), d->sign < 0, c,
-                 static_cast<std::size_t>(d->leadingZeros), s, &point_);
-      text_ = buffer_.Get();
-      return;
-    }
     std::size_t const significant = static_cast<std::size_t>(SignificantDigits(d));
     char* const end = buffer_.Get() + kHead + length;
     char* out;
@@ -661,6 +598,98 @@ class ValueText {
   char* point_ = nullptr;
 };
 
+// The text of a non-zero inline value m (its digit text is m's n digits,
+// behind lz <= 3 leading zeros) at scale s <= kInlineScale, written right
+// to left so that it ends at `end`, with kHead bytes of room in front of it
+// (nothing written is read back before the text is taken). Returns where it
+// begins; *point is the '.', or stays null.
+constexpr int kInlineScale = 24;
+constexpr std::size_t kInlineText = 4 + kInlineScale;  // sign, "0." and the scale's digits at most
+
+// floor(m / 10^s) for m < 2^60 and s <= 18, by a multiply-high (Granlund
+// and Montgomery): with 2^(l-1) < 10^s <= 2^l, the multiplier
+// ceil(2^(60+l) / 10^s) is below 2^61 and the quotient exact for every m
+// below 2^60.
+struct Pow10Divisor {
+  Limb multiplier;
+  int shift;
+};
+constexpr Pow10Divisor MakePow10Divisor(int s) {
+  int l = 0;
+  while ((Limb{1} << l) < decimal::kPow10[s]) ++l;
+  Wide const top = Wide{1} << (60 + l);
+  Limb const d = decimal::kPow10[s];
+  return {static_cast<Limb>((top + d - 1) / d), 60 + l};
+}
+template <std::size_t... I>
+constexpr std::array<Pow10Divisor, sizeof...(I)> Pow10Divisors(std::index_sequence<I...>) {
+  return {MakePow10Divisor(static_cast<int>(I))...};
+}
+constexpr std::array<Pow10Divisor, kLimbDigits + 1> kPow10Divisors =
+    Pow10Divisors(std::make_index_sequence<kLimbDigits + 1>());
+
+inline Limb DividePow10(Limb m, int s) noexcept {
+  Pow10Divisor const& d = kPow10Divisors[static_cast<std::size_t>(s)];
+  return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
+}
+
+// The same text, for the common shapes whose text has at most 16
+// characters: an integer, or a point with at most eight digits on either
+// side. Built in one 128-bit word (the two sides' digits converted side by
+// side) and stored at once, so that reading the text back is forwarded from
+// that store. Returns the length, or 0 for other shapes.
+std::size_t InlineWord(char* text, Limb m, bool negative, int lz, int s, char** point) noexcept {
+  int const n = decimal::DigitsOf(m);
+  int const k = n - s;  // digits before the point
+  int const prefix = (negative ? 1 : 0) + lz;
+  if (!decimal::kWordParse || k <= 0 || prefix + n + (s != 0 ? 1 : 0) > 16) return 0;
+  Wide t;
+  if (s == 0) {
+    t = decimal::Digits16Word(m) >> (8 * (16 - n));
+  } else {
+    if (k > 8 || s > 8) return 0;
+    Limb const high = DividePow10(m, s);
+    Wide const digits =
+        decimal::DigitsPairWord(static_cast<std::uint32_t>(high), static_cast<std::uint32_t>(m - high * decimal::kPow10[s]));
+    Limb const before = static_cast<Limb>(digits) >> (8 * (8 - k));
+    Limb const after = static_cast<Limb>(digits >> 64) >> (8 * (8 - s));
+    t = before | (Wide{'.'} << (8 * k)) | (Wide{after} << (8 * (k + 1)));
+    *point = text + prefix + k;
+  }
+  if (lz != 0) t = (t << (8 * lz)) | (decimal::kZeroBytes >> (8 * (8 - lz)));
+  if (negative) t = (t << 8) | Wide{'-'};
+  decimal::Store16(text, t);
+  return static_cast<std::size_t>(prefix + n + (s != 0 ? 1 : 0));
+}
+
+char* WriteInline(char* end, Limb m, bool negative, int lz, int s, char** point) noexcept {
+  int const n = decimal::DigitsOf(m);
+  char* out = end;
+  if (s == 0) {
+    WriteTail(out, m, static_cast<std::size_t>(n));
+    out -= n;
+  } else if (s < n) {
+    Limb const unit = decimal::kPow10[s];
+    Limb const high = DividePow10(m, s);
+    WriteTail(out, m - high * unit, static_cast<std::size_t>(s));
+    out -= s;
+    *--out = '.';
+    *point = out;
+    WriteTail(out, high, static_cast<std::size_t>(n - s));
+    out -= n - s;
+  } else {
+    // All of m after the point, behind the zeros that the scale adds.
+    WriteTail(out, m, static_cast<std::size_t>(n));
+    out = FillZerosBefore(out - n, static_cast<std::size_t>(s - n));
+    *--out = '.';
+    *point = out;
+    if (s > n || lz == 0) *--out = '0';
+  }
+  if (s <= n && lz != 0) out = FillZerosBefore(out, static_cast<std::size_t>(lz));
+  if (negative) *--out = '-';
+  return out;
+}
+
 // Prints a value (zero as "0") and hands the narrow text, its length and
 // where its point stands (null when it has none) to `take`. An inline value
 // with a short text is printed straight from its word.
@@ -669,14 +698,17 @@ auto PrintValue(void const* word, std::int64_t scale, Take take) {
   if (decimal::IsInline(word)) {
     Limb const m = decimal::InlineMagnitude(word);
     if (m == 0) return take("0", std::size_t{1}, nullptr);
-    if (scale <= std::int64_t{kPiece}) {
-      char text[kShortText];
+    if (scale <= std::int64_t{kInlineScale}) {
+      char text[kHead + kInlineText];
       char* point = nullptr;
-      std::size_t const n =
-          WriteShort(text, &m, 1, decimal::InlineSign(word) < 0, static_cast<std::size_t>(decimal::DigitsOf(m)),
-                     static_cast<std::size_t>(decimal::InlineLeadingZeros(word)), static_cast<std::size_t>(scale),
-                     &point);
-      return take(text, n, point);
+      bool const negative = decimal::InlineSign(word) < 0;
+      int const lz = decimal::InlineLeadingZeros(word);
+      if (std::size_t const n = InlineWord(text, m, negative, lz, static_cast<int>(scale), &point)) {
+        return take(text, n, point);
+      }
+      char* const end = text + sizeof text;
+      char const* const begin = WriteInline(end, m, negative, lz, static_cast<int>(scale), &point);
+      return take(begin, static_cast<std::size_t>(end - begin), point);
     }
   }
   DigitsView const d(word);

@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "DataType/Decimal/internal/Limbs.h"
 
 namespace QDataType {
@@ -110,15 +114,66 @@ inline void Write8(char* out, std::uint32_t v) noexcept {
   for (int i = 7; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
 }
 
+// Two values below 10^8 as eight ASCII digits each, in memory order in a
+// little-endian 128-bit word (high's digits first). With SSE2 both go
+// through the same lanes at once: each splits into two of four digits (a
+// multiply-high), each of those into two of two, each of those into two of
+// one, every lane in the order the digits are written.
+inline Wide DigitsPairWord(std::uint32_t high, std::uint32_t low) noexcept {
+#if defined(__SSE2__)
+  __m128i const x = _mm_set_epi64x(low, high);  // 64-bit lanes: high, low
+  // x / 10^4 for x < 10^8: (x * 0xD1B71759) >> 45.
+  __m128i const q = _mm_srli_epi64(_mm_mul_epu32(x, _mm_set1_epi64x(0xD1B71759)), 45);
+  __m128i const r = _mm_sub_epi64(x, _mm_mul_epu32(q, _mm_set1_epi64x(10000)));
+  __m128i const y = _mm_or_si128(q, _mm_slli_epi64(r, 32));  // 32-bit lanes of four digits
+  // w / 100 for w < 10^4: (w * 5243) >> 19.
+  __m128i const h = _mm_srli_epi16(_mm_mulhi_epu16(y, _mm_set1_epi32(5243)), 3);
+  __m128i const z = _mm_or_si128(h, _mm_slli_epi32(_mm_sub_epi16(y, _mm_mullo_epi16(h, _mm_set1_epi32(100))), 16));
+  // t / 10 for t < 100: (t * 103) >> 10.
+  __m128i const tens = _mm_srli_epi16(_mm_mullo_epi16(z, _mm_set1_epi16(103)), 10);
+  __m128i const ones = _mm_sub_epi16(z, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
+  __m128i const digits = _mm_or_si128(_mm_or_si128(tens, _mm_slli_epi16(ones, 8)), _mm_set1_epi8('0'));
+  Limb const first = static_cast<Limb>(_mm_cvtsi128_si64(digits));
+  Limb const second = static_cast<Limb>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(digits, digits)));
+  return (Wide{second} << 64) | first;
+#else
+  return (Wide{Digits8Word(low)} << 64) | Digits8Word(high);
+#endif
+}
+
+// v < 10^16 as sixteen ASCII digits in memory order.
+inline Wide Digits16Word(Limb v) noexcept {
+  std::uint32_t const high = static_cast<std::uint32_t>(v / 100000000ull);
+  return DigitsPairWord(high, static_cast<std::uint32_t>(v - Limb{high} * 100000000ull));
+}
+
+// Stores a 128-bit word with one store where the target has one (so that a
+// load of any part of it is forwarded from the store).
+inline void Store16(char* out, Wide w) noexcept {
+#if defined(__SSE2__)
+  __m128i const low = _mm_cvtsi64_si128(static_cast<long long>(static_cast<Limb>(w)));
+  __m128i const high = _mm_cvtsi64_si128(static_cast<long long>(static_cast<Limb>(w >> 64)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(low, high));
+#else
+  std::memcpy(out, &w, 16);
+#endif
+}
+
+inline void Write16(char* out, Limb v) noexcept {
+#if defined(__SSE2__)
+  Store16(out, Digits16Word(v));
+#else
+  Write8(out, static_cast<std::uint32_t>(v / 100000000ull));
+  Write8(out + 8, static_cast<std::uint32_t>(v % 100000000ull));
+#endif
+}
+
 inline void WriteLimb(char* out, Limb x) noexcept {
   constexpr Limb k16 = 10000000000000000ull;
   Limb const top = x / k16;  // two digits
-  Limb const rest = x - top * k16;
-  Limb const high = rest / 100000000ull;
   out[0] = static_cast<char>('0' + top / 10);
   out[1] = static_cast<char>('0' + top % 10);
-  Write8(out + 2, static_cast<std::uint32_t>(high));
-  Write8(out + 10, static_cast<std::uint32_t>(rest - high * 100000000ull));
+  Write16(out + 2, x - top * k16);
 }
 
 }  // namespace decimal

@@ -53,11 +53,13 @@ void MulFixed(Limb* r, Limb const* a, Limb const* b) noexcept {
   for (std::size_t k = 0; k < kColumns; ++k) {
     std::size_t const i0 = k >= NB ? k - NB + 1 : 0;
     std::size_t const i1 = k < NA ? k : NA - 1;
-    Wide acc = q;
+    // The products first, the carried quotient last: only one addition
+    // waits for the column below.
+    Wide sum = 0;
 #pragma GCC unroll 8
-    for (std::size_t i = i0; i <= i1; ++i) acc += Wide{a[i]} * b[k - i];
+    for (std::size_t i = i0; i <= i1; ++i) sum += Wide{a[i]} * b[k - i];
     Limb rest;
-    q = SplitColumn(acc, rest);
+    q = SplitColumn(sum + q, rest);
     carry = SettleColumn(rest, carry, r[k]);
   }
   // The product fits in NA + NB limbs: what is left is the top limb.
@@ -86,10 +88,10 @@ __attribute__((noinline)) void MulColumns(Limb* r, Limb const* a, std::size_t na
   for (std::size_t k = 0; k < columns; ++k) {
     std::size_t const i0 = k >= nb ? k - nb + 1 : 0;
     std::size_t const i1 = k < na ? k : na - 1;
-    Wide acc = q;
-    for (std::size_t i = i0; i <= i1; ++i) acc += Wide{a[i]} * b[k - i];
+    Wide sum = 0;
+    for (std::size_t i = i0; i <= i1; ++i) sum += Wide{a[i]} * b[k - i];
     Limb rest;
-    q = SplitColumn(acc, rest);
+    q = SplitColumn(sum + q, rest);
     carry = SettleColumn(rest, carry, r[k]);
   }
   r[columns] = q + carry;
