@@ -195,36 +195,102 @@ std::size_t DigitsToLimbs(Limb* out, char const* s1, std::size_t n1, char const*
   return k;
 }
 
-// The common short text in one pass: digits with at most one point, no
-// exponent, at most 18 digits after its leading '0' characters, and a value
-// that is kept inline. Returns its digits word and sets scale; returns null
-// for any other text, which the general parse reads.
-void* ParseShort(char const* body, char const* end, int sign, bool countZeros, int& scale) noexcept {
-  char const* p = body;
-  while (p < end && *p == '0') ++p;
-  std::ptrdiff_t const zeros = p - body;  // the leading '0' characters
-  if (end - p > kLimbDigits + 1) return nullptr;  // more than 18 digits and a point
-  Limb m = 0;
-  int digits = 0;
-  char const* point = nullptr;
-  for (; p < end; ++p) {
-    unsigned const digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-    if (digit < 10) {
-      m = m * 10 + digit;  // 19 digits at most: no overflow
-      ++digits;
-    } else if (*p == '.' && point == nullptr) {
-      point = p;
-    } else {
-      return nullptr;
+// The top bits of the bytes of a little-endian word that are not ASCII
+// digits (no carry crosses a byte).
+inline std::uint64_t NonDigits(std::uint64_t w) noexcept {
+  std::uint64_t const x = w ^ decimal::kZeroBytes;
+  return (((x & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull) | x) & 0x8080808080808080ull;
+}
+
+// Checks that [p, end) holds only digits and at most one '.', eight bytes at
+// a time (the last word read backward from end when the text, which may be
+// read from `begin`, has room); sets point to the '.' or null.
+bool ScanShort(char const* p, char const* end, char const* begin, char const*& point) noexcept {
+  point = nullptr;
+  auto take = [&point](char const* word, std::uint64_t flags) {
+    // Exactly one flagged byte, a '.', and no '.' before it.
+    if (point != nullptr || (flags & (flags - 1)) != 0) return false;
+    char const* const at = word + __builtin_ctzll(flags) / 8;
+    point = at;
+    return *at == '.';
+  };
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    if (std::uint64_t const flags = NonDigits(w)) {
+      if (!take(p, flags)) return false;
     }
   }
-  if (digits > kLimbDigits) return nullptr;
-  std::ptrdiff_t const leadingZeros = countZeros ? zeros : 0;
-  // A zero keeps none of its digits; other values need every digit after
-  // the leading zeros to be M's (not so for 0.05, whose digit text is 05).
-  if (leadingZeros > decimal::kInlineLeadingZeros || (m != 0 && digits != decimal::DigitsOf(m))) return nullptr;
-  scale = m != 0 && point != nullptr ? static_cast<int>(end - point - 1) : 0;
-  return decimal::PackInline(sign, m, static_cast<int>(leadingZeros));
+  if (p == end) return true;
+  if (decimal::kWordParse && end - begin >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, end - 8, 8);
+    unsigned const seen = 8 * static_cast<unsigned>(8 - (end - p));  // bits already checked
+    if (std::uint64_t const flags = NonDigits(w) & (~std::uint64_t{0} << seen)) return take(end - 8, flags);
+    return true;
+  }
+  for (; p < end; ++p) {
+    if (static_cast<unsigned char>(*p) - unsigned{'0'} < 10) continue;
+    if (*p != '.' || point != nullptr) return false;
+    point = p;
+  }
+  return true;
+}
+
+// The digits [p, p + n) (n <= 36) of a text readable from begin to end.
+Wide ReadDigits(char const* p, std::size_t n, char const* begin, char const* end) noexcept {
+  if (n <= kLimbDigits) return decimal::ParseDigitsWithin(p, static_cast<int>(n), begin, end);
+  std::size_t const high = n - kLimbDigits;
+  return Wide{decimal::ParseDigitsWithin(p, static_cast<int>(high), begin, end)} * decimal::kBase +
+         decimal::ParseDigits(p + high, kLimbDigits);
+}
+
+// The common short text in one pass: digits with at most one point, no
+// exponent, a value that is not zero and at most 36 digits in its digit
+// text (two limbs). Returns the value's digits word (inline, or a block from
+// buffer) and sets scale; returns null for any other text, which the general
+// parse reads. The text may be read from `begin` to its terminator.
+void* ParseShort(char const* begin, char const* body, char const* end, int sign, QBase::Buffer* buffer, int& scale) {
+  constexpr std::ptrdiff_t kShortDigits = 2 * kLimbDigits;
+  if (end - body > kShortDigits + 4) return nullptr;
+  char const* point;
+  if (body == end || !ScanShort(body, end, begin, point)) return nullptr;
+  char const* start = body;
+  while (start < end && *start == '0') ++start;
+  std::ptrdiff_t const zeros = start - body;  // the leading '0' characters
+  char const* const integerEnd = point != nullptr ? point : end;
+  std::size_t const ni = static_cast<std::size_t>(std::max<std::ptrdiff_t>(integerEnd - start, 0));
+  std::size_t const nf = point != nullptr ? static_cast<std::size_t>(end - point - 1) : 0;
+  std::size_t const count = ni + nf;  // the digit text (zeros after the point included when ni is 0)
+  if (count > static_cast<std::size_t>(kShortDigits)) return nullptr;
+  char const* const readable = end + 1;
+  Limb high = 0, low;
+  if (count <= static_cast<std::size_t>(kLimbDigits)) {
+    low = (ni != 0 ? decimal::ParseDigitsWithin(start, static_cast<int>(ni), begin, readable) : 0) *
+              decimal::kPow10[nf] +
+          (nf != 0 ? decimal::ParseDigitsWithin(point + 1, static_cast<int>(nf), begin, readable) : 0);
+  } else {
+    Wide const unit = nf <= kLimbDigits ? Wide{decimal::kPow10[nf]}
+                                        : Wide{decimal::kBase} * decimal::kPow10[nf - kLimbDigits];
+    Wide const m = (ni != 0 ? ReadDigits(start, ni, begin, readable) * unit : 0) +
+                   (nf != 0 ? ReadDigits(point + 1, nf, begin, readable) : 0);
+    high = decimal::DivBase(static_cast<Limb>(m >> 64), static_cast<Limb>(m), low);
+  }
+  if (high == 0 && low == 0) return nullptr;  // zeros: the general parse
+  std::int32_t const leadingZeros = buffer == nullptr ? static_cast<std::int32_t>(zeros) : 0;
+  scale = static_cast<int>(nf);
+  if (high == 0 && decimal::FitsInline(low, static_cast<std::int64_t>(count), leadingZeros)) {
+    return decimal::PackInline(sign, low, leadingZeros);
+  }
+  DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
+  Limb* const limbs = d->Limbs();
+  limbs[0] = low;
+  if (high != 0) limbs[1] = high;
+  d->sign = sign;
+  d->count = static_cast<std::int32_t>(count);
+  d->leadingZeros = leadingZeros;
+  d->size = high != 0 ? 2 : 1;
+  return d;
 }
 
 // ---------------------------------------------------------------------------
@@ -945,8 +1011,8 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   }
   char const* const body = p;
   int shortScale;
-  if (void* const inlined = ParseShort(body, end, sign, buffer_ == nullptr, shortScale)) {
-    digits_ = inlined;
+  if (void* const digits = ParseShort(text, body, end, sign, buffer_, shortScale)) {
+    digits_ = digits;
     scale_ = shortScale;
     return;
   }
