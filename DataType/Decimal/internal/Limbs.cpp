@@ -164,18 +164,30 @@ void Karatsuba(Limb* r, Limb const* a, Limb const* b, std::size_t n, Limb* scrat
 // divisor limbs X satisfy U3 / X - U3 / (X + 1) < B / X <= 10 / B for the
 // top three limbs U3 of the window.
 //
-// scaled has room for nv limbs: each divisor limb's scaled quotient
-// (Shoup), computed once, so that a product with an estimate splits with
-// one multiply-high and nothing has to be prepared per estimate.
+// Each product of an estimate with a divisor limb splits by Shoup's method,
+// from the scaled quotient of one factor. With kPerLimb, scaled (room for
+// nv limbs) gets each divisor limb's, computed once: nv divisions by the
+// base in all, none on the way from one estimate to the next. Without it,
+// each estimate's own is computed as it is found: one division by the base
+// per quotient limb, the cheaper way for short quotients.
+template <bool kPerLimb>
 void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv, Limb* scaled) noexcept {
   Limb const vt = vn[nv - 1];
   Limb const vs = vn[nv - 2];
-  for (std::size_t i = 0; i < nv; ++i) scaled[i] = Multiplier(vn[i]).scaled;
+  if (kPerLimb) {
+    for (std::size_t i = 0; i < nv; ++i) scaled[i] = Multiplier(vn[i]).scaled;
+  }
   for (std::size_t j = nn - nv + 1; j-- > 0;) {
     Limb* const w = un + j;
     Limb const u2 = w[nv];
     Limb const u1 = w[nv - 1];
     Limb const u0 = w[nv - 2];
+    if (u2 == 0 && u1 < vt) {
+      // The estimate from the top two limbs is 0 (a short quotient's top
+      // limb): no division.
+      q[j] = 0;
+      continue;
+    }
     // Estimate from the top two limbs, then refine with the third: the
     // estimate is then at most one too large.
     Limb qhat, rhat;
@@ -212,9 +224,11 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv,
     static constexpr Limb kMultiples[5] = {0, kBase, 2 * kBase, 3 * kBase, 4 * kBase};  // no multiply
     Limb high = 0;
     Limb borrowed = 0;
+    Limb const estimateScaled = kPerLimb ? 0 : Multiplier(qhat).scaled;
     for (std::size_t i = 0; i < nv; ++i) {
       Limb const v = vn[i];
-      Limb const h = static_cast<Limb>((Wide{scaled[i]} * qhat) >> 64);
+      Limb const h = kPerLimb ? static_cast<Limb>((Wide{scaled[i]} * qhat) >> 64)
+                              : static_cast<Limb>((Wide{estimateScaled} * v) >> 64);
       Limb const l = qhat * v - h * kBase;
       std::int64_t const a = static_cast<std::int64_t>(w[i] - l - high);
       Limb const band = static_cast<Limb>(kSignedBase - 1 - a) / kBase;  // a division by a constant
@@ -486,7 +500,7 @@ void Reciprocal(Limb* x, Limb const* a, std::size_t n) {
     Limbs work(new Limb[3 * n + 1]);
     std::fill(work.get(), work.get() + 2 * n, kBase - 1);
     work[2 * n] = 0;
-    DivKnuth(x, work.get(), 2 * n, a, n, work.get() + 2 * n + 1);
+    DivKnuth<true>(x, work.get(), 2 * n, a, n, work.get() + 2 * n + 1);
     return;
   }
   std::size_t const l = (n - 1) / 2;
@@ -718,7 +732,12 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Li
   } else {
     ShiftUpDigits(vn, v, nv, static_cast<std::uint64_t>(k));
   }
-  DivKnuth(q, un, nn, vn, nv, vn + nv + 1);
+  // Divisions by the base: nv once, or one per quotient limb.
+  if (nq > nv / 2) {
+    DivKnuth<true>(q, un, nn, vn, nv, vn + nv + 1);
+  } else {
+    DivKnuth<false>(q, un, nn, vn, nv, nullptr);
+  }
 }
 
 }  // namespace decimal
