@@ -421,6 +421,35 @@ DigitsPtr TwoLimbResult(Limb hi, Limb lo, int sign, QBase::Buffer* buffer) {
   return r;
 }
 
+// a + gb |b| for two non-zero inline operands (gb: b's sign as it enters
+// the sum) whose aligned sum stays below 10^36: the one with the smaller
+// scale moved up in a 128-bit word, then one addition or subtraction.
+// Returns null for any other shape.
+DigitsPtr AddInline(void const* a, std::int64_t sa, void const* b, int gb, std::int64_t sb, QBase::Buffer* buffer) {
+  int const ga = decimal::InlineSign(a);
+  if (ga == 0 || gb == 0) return nullptr;
+  Wide x = decimal::InlineMagnitude(a);
+  Wide y = decimal::InlineMagnitude(b);
+  std::int64_t const k = sa < sb ? sb - sa : sa - sb;
+  Wide& moved = sa < sb ? x : y;
+  if (decimal::DigitsOf(static_cast<Limb>(moved)) + k > 2 * kLimbDigits - 1) return nullptr;
+  if (k > kLimbDigits) moved *= decimal::kPow10[kLimbDigits];
+  moved *= decimal::kPow10[k > kLimbDigits ? k - kLimbDigits : k];
+  Wide r;
+  int sign;
+  if (ga == gb) {
+    r = x + y;
+    sign = ga;
+  } else if (x >= y) {
+    r = x - y;
+    sign = ga;
+  } else {
+    r = y - x;
+    sign = gb;
+  }
+  return TwoLimbResult(static_cast<Limb>(r >> 64), static_cast<Limb>(r), sign, buffer);
+}
+
 // Two inline factors, each below 10^18: one 64 by 64-bit product.
 DigitsPtr MultiplyInline(void const* a, void const* b, QBase::Buffer* buffer) {
   Wide const p = Wide{decimal::InlineMagnitude(a)} * decimal::InlineMagnitude(b);
@@ -1148,18 +1177,30 @@ int BigDecimal::Precision() const {
 BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) {
   CheckValid();
   b.CheckValid();
-  DigitsView const x(digits_), y(b.digits_);
   std::int64_t const s = std::max(scale_, b.scale_);
-  DigitsPtr r = AddSigned(x.get(), scale_, y.get(), y->sign, b.scale_, s, buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    r = AddInline(digits_, scale_, b.digits_, decimal::InlineSign(b.digits_), b.scale_, buffer_);
+  }
+  if (!r) {
+    DigitsView const x(digits_), y(b.digits_);
+    r = AddSigned(x.get(), scale_, y.get(), y->sign, b.scale_, s, buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
 BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) {
   CheckValid();
   b.CheckValid();
-  DigitsView const x(digits_), y(b.digits_);
   std::int64_t const s = std::max(scale_, b.scale_);
-  DigitsPtr r = AddSigned(x.get(), scale_, y.get(), -y->sign, b.scale_, s, buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    r = AddInline(digits_, scale_, b.digits_, -decimal::InlineSign(b.digits_), b.scale_, buffer_);
+  }
+  if (!r) {
+    DigitsView const x(digits_), y(b.digits_);
+    r = AddSigned(x.get(), scale_, y.get(), -y->sign, b.scale_, s, buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
