@@ -2,8 +2,9 @@
 // the reader: a whole file (ReadZoneFile) or the rule text alone
 // (ParseFooter); the rest is held in a heap block of exactly its size, so a
 // read past it trips the sanitizer. A rule that is accepted must give one of
-// its two offsets, within a day of UTC, at any instant the zone code asks
-// about (its start to 2^56 seconds).
+// its two offsets at any instant the zone code asks about (its start to 2^56
+// seconds); offsets stay below 25 hours, or 26 for a daylight time left to
+// its default of one hour past standard time.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,7 @@ void Check(bool ok) {
 
 void Exercise(FooterRule const& rule, uint8_t const* data, size_t size) {
   Check(rule.standardOffset > -90000 && rule.standardOffset < 90000);
-  Check(rule.daylightOffset > -90000 && rule.daylightOffset < 90000);
+  Check(rule.daylightOffset > -93600 && rule.daylightOffset < 93600);
   constexpr long long kLast = 1LL << 56;
   long long const first = rule.from > (1LL << 31) ? rule.from : 1LL << 31;
   if (first > kLast) return;
