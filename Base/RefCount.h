@@ -5,7 +5,8 @@
 // when it lets go. `MemoryContract` is a reference-counted object that governs
 // memory: a caller asks `Reserve(size, 1)` before allocating `size` bytes
 // (0 grants, anything else is an error code that refuses) and reports with
-// `Release(size)` once the allocation is made.
+// `Release(size)` once the allocation is made. `ContractRelease` makes that
+// report on every road out of the allocation, a throwing one included.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,27 @@ class QDT_API MemoryContract : public ReferenceCountedObject {
  public:
   virtual int Reserve(size_t size, int flag) = 0;
   virtual int Release(size_t size) = 0;
+};
+
+// Reports a granted reservation of `size` bytes back to `contract` (null:
+// none) when the scope that made the allocation ends, whether the allocation
+// succeeded or threw. What Release answers, or throws, is ignored.
+class ContractRelease {
+ public:
+  ContractRelease(MemoryContract* contract, size_t size) noexcept : contract_(contract), size_(size) {}
+  ~ContractRelease() {
+    if (contract_ == nullptr) return;
+    try {
+      contract_->Release(size_);
+    } catch (...) {
+    }
+  }
+  ContractRelease(ContractRelease const&) = delete;
+  ContractRelease& operator=(ContractRelease const&) = delete;
+
+ private:
+  MemoryContract* contract_;
+  size_t size_;
 };
 
 // Holds one reference to a T (any type with AddReference/DropReference).
