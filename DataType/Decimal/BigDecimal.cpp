@@ -693,14 +693,6 @@ class ValueText {
   char* point_ = nullptr;
 };
 
-// The text of a non-zero inline value m (its digit text is m's n digits,
-// behind lz <= 3 leading zeros) at scale s <= kInlineScale, written right
-// to left so that it ends at `end`, with kHead bytes of room in front of it
-// (nothing written is read back before the text is taken). Returns where it
-// begins; *point is the '.', or stays null.
-constexpr int kInlineScale = 24;
-constexpr std::size_t kInlineText = 4 + kInlineScale;  // sign, "0." and the scale's digits at most
-
 // floor(m / 10^s) for m < 2^60 and s <= 18, by a multiply-high (Granlund
 // and Montgomery): with 2^(l-1) < 10^s <= 2^l, the multiplier
 // ceil(2^(60+l) / 10^s) is below 2^61 and the quotient exact for every m
@@ -728,34 +720,13 @@ inline Limb DividePow10(Limb m, int s) noexcept {
   return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
 }
 
-// The same text, for the common shapes whose text has at most 16
-// characters: an integer, or a point with at most eight digits on either
-// side. Built in one 128-bit word (the two sides' digits converted side by
-// side) and stored at once, so that reading the text back is forwarded from
-// that store. Returns the length, or 0 for other shapes.
-std::size_t InlineWord(char* text, Limb m, bool negative, int lz, int s, char** point) noexcept {
-  int const n = decimal::DigitsOf(m);
-  int const k = n - s;  // digits before the point
-  int const prefix = (negative ? 1 : 0) + lz;
-  if (!decimal::kWordParse || k <= 0 || prefix + n + (s != 0 ? 1 : 0) > 16) return 0;
-  Wide t;
-  if (s == 0) {
-    t = decimal::Digits16Word(m) >> (8 * (16 - n));
-  } else {
-    if (k > 8 || s > 8) return 0;
-    Limb const high = DividePow10(m, s);
-    Wide const digits =
-        decimal::DigitsPairWord(static_cast<std::uint32_t>(high), static_cast<std::uint32_t>(m - high * decimal::kPow10[s]));
-    Limb const before = static_cast<Limb>(digits) >> (8 * (8 - k));
-    Limb const after = static_cast<Limb>(digits >> 64) >> (8 * (8 - s));
-    t = before | (Wide{'.'} << (8 * k)) | (Wide{after} << (8 * (k + 1)));
-    *point = text + prefix + k;
-  }
-  if (lz != 0) t = (t << (8 * lz)) | (decimal::kZeroBytes >> (8 * (8 - lz)));
-  if (negative) t = (t << 8) | Wide{'-'};
-  decimal::Store16(text, t);
-  return static_cast<std::size_t>(prefix + n + (s != 0 ? 1 : 0));
-}
+// The text of a non-zero inline value m (its digit text is m's n digits,
+// behind lz <= 3 leading zeros) at scale s <= kInlineScale, written right
+// to left so that it ends at `end`, with kHead bytes of room in front of it
+// (nothing written is read back before the text is taken). Returns where it
+// begins; *point is the '.', or stays null.
+constexpr int kInlineScale = 24;
+constexpr std::size_t kInlineText = 4 + kInlineScale;  // sign, "0." and the scale's digits at most
 
 char* WriteInline(char* end, Limb m, bool negative, int lz, int s, char** point) noexcept {
   int const n = decimal::DigitsOf(m);
@@ -783,6 +754,35 @@ char* WriteInline(char* end, Limb m, bool negative, int lz, int s, char** point)
   if (s <= n && lz != 0) out = FillZerosBefore(out, static_cast<std::size_t>(lz));
   if (negative) *--out = '-';
   return out;
+}
+
+// The text WriteInline writes, for the common shapes whose text has at most 16
+// characters: an integer, or a point with at most eight digits on either
+// side. Built in one 128-bit word (the two sides' digits converted side by
+// side) and stored at once, so that reading the text back is forwarded from
+// that store. Returns the length, or 0 for other shapes.
+std::size_t InlineWord(char* text, Limb m, bool negative, int lz, int s, char** point) noexcept {
+  int const n = decimal::DigitsOf(m);
+  int const k = n - s;  // digits before the point
+  int const prefix = (negative ? 1 : 0) + lz;
+  if (!decimal::kWordParse || k <= 0 || prefix + n + (s != 0 ? 1 : 0) > 16) return 0;
+  Wide t;
+  if (s == 0) {
+    t = decimal::Digits16Word(m) >> (8 * (16 - n));
+  } else {
+    if (k > 8 || s > 8) return 0;
+    Limb const high = DividePow10(m, s);
+    Wide const digits =
+        decimal::DigitsPairWord(static_cast<std::uint32_t>(high), static_cast<std::uint32_t>(m - high * decimal::kPow10[s]));
+    Limb const before = static_cast<Limb>(digits) >> (8 * (8 - k));
+    Limb const after = static_cast<Limb>(digits >> 64) >> (8 * (8 - s));
+    t = before | (Wide{'.'} << (8 * k)) | (Wide{after} << (8 * (k + 1)));
+    *point = text + prefix + k;
+  }
+  if (lz != 0) t = (t << (8 * lz)) | (decimal::kZeroBytes >> (8 * (8 - lz)));
+  if (negative) t = (t << 8) | Wide{'-'};
+  decimal::Store16(text, t);
+  return static_cast<std::size_t>(prefix + n + (s != 0 ? 1 : 0));
 }
 
 // Prints a value (zero as "0") and hands the narrow text, its length and
