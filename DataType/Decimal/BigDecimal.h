@@ -64,9 +64,9 @@
 // A value's storage comes from the Buffer (arena) the object was made with,
 // or from the heap when it has none; arena storage is never freed piece by
 // piece. A value of at most 18 digits made from text, an int or a copy is
-// held in the object itself and takes none (unless its text began with more
-// than three '0' characters, or had zeros after the point in front of its
-// digits, as "0.05" does).
+// held in the object itself and takes none (unless, made without a Buffer,
+// its text began with more than three '0' characters, or its text had zeros
+// after the point in front of its digits, as "0.05" does).
 // Arithmetic returns a new object in an owning ReturnPtr, placed in the left
 // operand's arena (or the heap), one block holding the object and its
 // digits; deleting it is right in both cases.
