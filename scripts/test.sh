@@ -111,10 +111,10 @@ for target in build/fuzz/fuzz/fuzz_*; do
   corpus=build/fuzz/corpus/$name
   artifacts=build/fuzz/findings/$name/
   rm -rf "$artifacts" && mkdir -p "$corpus" "$artifacts"
-  seeds=()
-  for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && seeds+=("$dir"); done
+  starts=()
+  for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && starts+=("$dir"); done
   if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -print_final_stats=0 -artifact_prefix="$artifacts" \
-       "$corpus" ${seeds[@]+"${seeds[@]}"} >"build/fuzz/$name.log" 2>&1; then
+       "$corpus" ${starts[@]+"${starts[@]}"} >"build/fuzz/$name.log" 2>&1; then
     findings=$((findings + 1))
     echo "!! $name: new finding (not a regression of a checked-in input):"
     grep -E 'ERROR|runtime error|SUMMARY' "build/fuzz/$name.log" | head -n 5 || true
