@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Base/Base.h"
+#include "DataType/Version.h"
 
 #include "DataType/Calendar/ODBC.h"
 #include "DataType/Calendar/TimeSpan.h"
