@@ -3,10 +3,11 @@
 /// character-set conversion, messages and exceptions, serialization streams.
 ///
 /// @namespace QBase
-/// The base layer that every value type builds on: arenas (Memory.h),
-/// intrusive reference counting and memory contracts (RefCount.h), owning
-/// pointers (ReturnPtr.h), returned text and UTF-8/UTF-16 conversion
-/// (Strings.h), messages and exceptions (Message.h).
+/// The base layer that every value type builds on.
+///
+/// Arenas (Memory.h), intrusive reference counting and memory contracts
+/// (RefCount.h), owning pointers (ReturnPtr.h), returned text and UTF-8/UTF-16
+/// conversion (Strings.h), messages and exceptions (Message.h).
 ///
 /// @namespace QSerialization
 /// The serialization streams that callers pass to values that persist

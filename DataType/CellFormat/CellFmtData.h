@@ -22,7 +22,7 @@
 /// ----------------
 /// Forty bytes, little-endian, no version field:
 ///
-/// @verbatim
+/// @code{.unparsed}
 ///   offset  0  8  Value, IEEE 754 binary64
 ///   offset  8  8  CellFmtStructPtr, the raw 64-bit address
 ///   offset 16  4  Type
@@ -31,7 +31,7 @@
 ///   offset 26  2  FmtID.Data3
 ///   offset 28  8  FmtID.Data4
 ///   offset 36  4  reserved: written as zeros, ignored when read
-/// @endverbatim
+/// @endcode
 ///
 /// The address is restored as it was saved, so it means something only in the
 /// process that saved it. `SaveObj` needs at least 40 bytes; `LoadObj` takes

@@ -10,12 +10,12 @@
 /// integer fields, all public. The library constructs, copies, compares and
 /// destroys the structure but gives its fields no meaning. Defaults:
 ///
-/// @verbatim
+/// @code{.unparsed}
 ///   Int1 0        NumberFormat "#,##0"   Int2 16777215 (0x00FFFFFF)  Int3 0
 ///   Text2 "I"     Short1 2               Text3 ""                    Flag1 0
 ///   Short2 0      Short3 0               Text4 ""                    Short4 10
 ///   LocaleId 1033 (English, United States)
-/// @endverbatim
+/// @endcode
 ///
 /// Copies are deep and take every field. Equality compares every field except
 /// `Short3`; strings are equal when they hold the same code units. A failed

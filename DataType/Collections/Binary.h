@@ -10,10 +10,10 @@
 /// a length. `GetData()` and `GetSize()` describe the view; everything else
 /// moves the view or replaces the bytes under it:
 ///
-/// @verbatim
+/// @code{.unparsed}
 ///   storage  [.......................................]   capacity bytes
 ///   view           [...............]                     GetData(), GetSize()
-/// @endverbatim
+/// @endcode
 ///
 /// `TrimStart` and `TrimEnd` narrow the view and `Rewind` widens it back to the
 /// whole storage (so it also shows bytes left behind by a shorter `SetData` or

@@ -21,9 +21,9 @@
 /// larger than the limit forms a group on its own. Empty blobs always fit. The
 /// source collection and its blobs are left as they were:
 ///
-/// @verbatim
+/// @code{.unparsed}
 ///   sizes 4, 6, 3, 12, 5 with maxSize 10  ->  blobs of 10, 3, 12 and 5 bytes
-/// @endverbatim
+/// @endcode
 ///
 /// Memory contracts
 /// ----------------
