@@ -153,34 +153,17 @@ DateTime DateTime::NowUTC() noexcept {
 DateTime DateTime::ToLocalTime() const noexcept {
   long long const utc = WallSeconds(year_, month_, day_, hour_, minute_, second_);
   struct tm tm;
-  DateTime r;
-  r.millisecond_ = millisecond_;
   if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen within the calendar; keep the fields
-    r.year_ = year_, r.month_ = month_, r.day_ = day_;
-    r.hour_ = hour_, r.minute_ = minute_, r.second_ = second_;
-    return r;
+    return DateTime(InRange{}, year_, month_, day_, hour_, minute_, second_, millisecond_);
   }
-  r.year_ = static_cast<uint16_t>(tm.tm_year + 1900);
-  r.month_ = static_cast<int16_t>(tm.tm_mon + 1);
-  r.day_ = static_cast<int16_t>(tm.tm_mday);
-  r.hour_ = static_cast<int16_t>(tm.tm_hour);
-  r.minute_ = static_cast<int16_t>(tm.tm_min);
-  r.second_ = static_cast<int16_t>(tm.tm_sec < 60 ? tm.tm_sec : 59);
-  return r;
+  return DateTime(InRange{}, static_cast<unsigned>(tm.tm_year + 1900), tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                  tm.tm_min, tm.tm_sec < 60 ? tm.tm_sec : 59, millisecond_);
 }
 
 DateTime DateTime::ToUTCTime() const noexcept {
   long long const local = WallSeconds(year_, month_, day_, hour_, minute_, second_);
   Wall const w = WallFromSeconds(Platform::ResolveLocal(local).instant);
-  DateTime r;
-  r.year_ = static_cast<uint16_t>(w.year);
-  r.month_ = static_cast<int16_t>(w.month);
-  r.day_ = static_cast<int16_t>(w.day);
-  r.hour_ = static_cast<int16_t>(w.hour);
-  r.minute_ = static_cast<int16_t>(w.minute);
-  r.second_ = static_cast<int16_t>(w.second);
-  r.millisecond_ = millisecond_;
-  return r;
+  return DateTime(InRange{}, w.year, w.month, w.day, w.hour, w.minute, w.second, millisecond_);
 }
 
 int DateTime::mktime(struct tm& t) const noexcept {
