@@ -90,11 +90,11 @@ template <class E>
 }
 
 /// Builds and throws `ExceptionImpl<E>` with the given UTF-8 text (converted
-/// to UTF-16) and id, in domain MESSAGE_DOMAIN_UNKNOWN. `text` must not be
-/// null.
+/// to UTF-16) and id, in domain MESSAGE_DOMAIN_UNKNOWN. A null `text` is
+/// taken as empty, as for the wide form.
 template <class E>
 [[noreturn]] void Throw(char const* text, int id = -1) {
-  WString const wide = UTF8ToWide(text, std::char_traits<char>::length(text));
+  WString const wide = UTF8ToWide(text, text != nullptr ? std::char_traits<char>::length(text) : 0);
   Throw<E>(wide.c_str(), id);
 }
 
