@@ -20,6 +20,12 @@
 #include "DataType/Calendar/TimeSpan.h"
 #include "DataType/Calendar/DateTime.h"
 
+#include "DataType/DynamicTime/DynamicTime.h"
+#include "DataType/StoredTime/VexTime.h"
+
+#include "DataType/TimeSeries/TimeSeries.h"
+#include "DataType/TimeSeries/TimeSeriesImpl.h"
+
 #include "DataType/Decimal/BigDecimal.h"
 
 #include "DataType/Collections/Binary.h"
@@ -30,3 +36,5 @@
 #include "DataType/CellFormat/CellFmtTypes.h"
 #include "DataType/CellFormat/CellFmtStruct.h"
 #include "DataType/CellFormat/CellFmtData.h"
+
+#include "DataType/Variant/Variant.h"

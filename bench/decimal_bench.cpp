@@ -2,12 +2,19 @@
 // aligned by powers of ten), in the same binary so that each pair of figures
 // is a ratio from one run.
 //
-// Operands have 10, 30, 100, 1000 and 10000 digits. add: operands with
-// different scales (2 and 5); mul: the same operands; div: Divide at scale
-// 10, n digits by n digits up to 100 and 2n by n digits for 1000 and 10000;
-// parse: text of n digits with a point; print: ToString.
+// Operands have 10, 30, 100, 1000 and 10000 digits, and for the long
+// operations 10^5, 10^6, 10^7 and 3 x 10^7. add: operands with different
+// scales (2 and 5); mul: the same operands; div: Divide at scale 10, n digits
+// by n digits up to 100 and 2n by n digits from 1000 on; divscaled: n digits
+// by n digits at scale n (a quotient of n digits); parse: text of n digits
+// with a point; print: ToString.
 //
-//   decimal_bench --benchmark_min_time=0.2
+// The peer builds a fresh result for every operation (mpz_init, the
+// operation, mpz_clear), as a value type does and as BigDecimal must; its
+// powers of ten up to 10^63 are computed once, outside the timing.
+//
+//   decimal_bench --benchmark_min_time=0.2 --benchmark_filter='/(10|30|100)$'
+//   bench/decimal_ratios.py runs it and prints the ratios and slopes.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -42,6 +49,7 @@ struct Operands {
 };
 
 Operands AddOperands(int n) { return {Digits(n, 2, 1), Digits(n, 5, 2), 2, 5}; }
+Operands DivScaledOperands(int n) { return {Digits(n, 0, 7), Digits(n, 0, 8), 0, 0}; }
 Operands DivOperands(int n) {
   // Dividend and divisor as integers; the quotient is taken at scale 10.
   int const dividend = n >= 1000 ? 2 * n : n;
@@ -74,6 +82,16 @@ void BM_Decimal_Div(benchmark::State& state) {
   BigDecimal a(o.a.c_str(), nullptr), b(o.b.c_str(), nullptr);
   for (auto _ : state) {
     BigDecimal::Ptr r = a.Divide(b, 10);
+    benchmark::DoNotOptimize(r.get());
+  }
+}
+
+void BM_Decimal_DivScaled(benchmark::State& state) {
+  int const n = static_cast<int>(state.range(0));
+  Operands const o = DivScaledOperands(n);
+  BigDecimal a(o.a.c_str(), nullptr), b(o.b.c_str(), nullptr);
+  for (auto _ : state) {
+    BigDecimal::Ptr r = a.Divide(b, n);
     benchmark::DoNotOptimize(r.get());
   }
 }
@@ -238,6 +256,21 @@ void BM_Gmp_Div(benchmark::State& state) {
   }
 }
 
+void BM_Gmp_DivScaled(benchmark::State& state) {
+  int const n = static_cast<int>(state.range(0));
+  Operands const o = DivScaledOperands(n);
+  GmpDecimal a, b;
+  a.Parse(o.a.c_str());
+  b.Parse(o.b.c_str());
+  for (auto _ : state) {
+    GmpDecimal r;
+    Pow10().Scale(r.v, a.v, n - a.scale + b.scale);
+    mpz_tdiv_q(r.v, r.v, b.v);
+    r.scale = n;
+    benchmark::DoNotOptimize(r.v);
+  }
+}
+
 void BM_Gmp_Parse(benchmark::State& state) {
   int const n = static_cast<int>(state.range(0));
   std::string const text = Digits(n, 5, 5);
@@ -262,18 +295,35 @@ void BM_Gmp_Print(benchmark::State& state) {
 #endif
 
 #define QDT_SIZES Arg(10)->Arg(30)->Arg(100)->Arg(1000)->Arg(10000)
+// Long operands: a fixed number of iterations (one takes up to seconds).
+#define QDT_LONG_AT(fn, n, it) BENCHMARK(fn)->Arg(n)->Iterations(it)->Unit(benchmark::kMillisecond)
+#define QDT_LONG(fn)                \
+  QDT_LONG_AT(fn, 100000, 20);      \
+  QDT_LONG_AT(fn, 1000000, 2);      \
+  QDT_LONG_AT(fn, 10000000, 1);     \
+  QDT_LONG_AT(fn, 30000000, 1)
 
 BENCHMARK(BM_Decimal_Add)->QDT_SIZES;
 BENCHMARK(BM_Decimal_Mul)->QDT_SIZES;
 BENCHMARK(BM_Decimal_Div)->QDT_SIZES;
 BENCHMARK(BM_Decimal_Parse)->QDT_SIZES;
 BENCHMARK(BM_Decimal_Print)->QDT_SIZES;
+QDT_LONG(BM_Decimal_Mul);
+QDT_LONG(BM_Decimal_Div);
+QDT_LONG(BM_Decimal_DivScaled);
+QDT_LONG(BM_Decimal_Parse);
+QDT_LONG(BM_Decimal_Print);
 #ifdef QDT_HAVE_GMP
 BENCHMARK(BM_Gmp_Add)->QDT_SIZES;
 BENCHMARK(BM_Gmp_Mul)->QDT_SIZES;
 BENCHMARK(BM_Gmp_Div)->QDT_SIZES;
 BENCHMARK(BM_Gmp_Parse)->QDT_SIZES;
 BENCHMARK(BM_Gmp_Print)->QDT_SIZES;
+QDT_LONG(BM_Gmp_Mul);
+QDT_LONG(BM_Gmp_Div);
+QDT_LONG(BM_Gmp_DivScaled);
+QDT_LONG(BM_Gmp_Parse);
+QDT_LONG(BM_Gmp_Print);
 #endif
 
 }  // namespace

@@ -1,41 +1,71 @@
 #!/usr/bin/env python3
 """Runs decimal_bench and prints each BigDecimal figure with its ratio to the
-GMP peer of the same size, from the one run.
+GMP peer of the same size, from the one run, then the log-log slope of each
+operation's time between successive long sizes (1 for linear cost, 2 for
+quadratic; n log n shows as a little above 1).
 
   python3 bench/decimal_ratios.py build/release/bench/decimal_bench [extra args]
 
-The benchmarks are interleaved at random and repeated; the table shows the
-least CPU time of each (on a shared machine, interference only adds time).
+Without extra arguments every size up to 10^7 digits runs; the 3 x 10^7 rows
+run only when asked for, e.g. --benchmark_filter='/30000000/'. The
+benchmarks are interleaved at random and repeated; the table shows the least
+CPU time of each (on a shared machine, interference only adds time).
 """
 import json
+import math
 import subprocess
 import sys
 
 
 def main():
     binary = sys.argv[1]
-    extra = sys.argv[2:] or ["--benchmark_min_time=0.2"]
+    extra = sys.argv[2:] or ["--benchmark_min_time=0.2",
+                             "--benchmark_filter=-/30000000/"]
+    reps = "3" if any("30000000" in a for a in extra) else "5"
     out = subprocess.run(
-        [binary, "--benchmark_format=json", "--benchmark_repetitions=7",
+        [binary, "--benchmark_format=json", "--benchmark_repetitions=" + reps,
          "--benchmark_enable_random_interleaving=true"] + extra,
         check=True, capture_output=True, text=True).stdout
     times = {}
     for b in json.loads(out)["benchmarks"]:
         if b.get("run_type") != "iteration":
             continue
-        name = b["run_name"]  # BM_Decimal_Add/10
-        scale = {"ns": 1.0, "us": 1e3, "ms": 1e6}[b["time_unit"]]
+        parts = b["run_name"].split("/")  # BM_Decimal_Add/10[/iterations:N]
+        name = parts[0] + "/" + parts[1]
+        scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
         t = b["cpu_time"] * scale
         times[name] = min(t, times.get(name, t))
-    print(f"{'operation':<14}{'digits':>7}{'BigDecimal':>14}{'GMP peer':>14}{'ratio':>8}")
-    for name in sorted(times, key=lambda n: (n.split("/")[0], int(n.split("/")[1]))):
-        if not name.startswith("BM_Decimal_"):
-            continue
+
+    def show(ns):
+        for unit, f in (("s", 1e9), ("ms", 1e6), ("us", 1e3)):
+            if ns >= f:
+                return f"{ns / f:9.3g} {unit}"
+        return f"{ns:9.0f} ns"
+
+    print(f"{'operation':<11}{'digits':>10}{'BigDecimal':>14}{'GMP peer':>14}{'ratio':>8}")
+    rows = sorted((n for n in times if n.startswith("BM_Decimal_")),
+                  key=lambda n: (n.split("/")[0], int(n.split("/")[1])))
+    for name in rows:
         op, size = name[len("BM_Decimal_"):].split("/")
         peer = times.get(f"BM_Gmp_{op}/{size}")
         ratio = f"{times[name] / peer:8.2f}" if peer else "       -"
-        peer_text = f"{peer:12.0f}ns" if peer else "             -"
-        print(f"{op:<14}{size:>7}{times[name]:12.0f}ns{peer_text}{ratio}")
+        peer_text = show(peer) if peer else "             -"
+        print(f"{op:<11}{size:>10}{show(times[name]):>14}{peer_text:>14}{ratio}")
+
+    print("\nlog-log slopes from 10^5 digits on (BigDecimal / GMP peer)")
+    for prefix in ("BM_Decimal_", "BM_Gmp_"):
+        ops = sorted({n.split("/")[0][len(prefix):] for n in times if n.startswith(prefix)})
+        for op in ops:
+            sizes = sorted(int(n.split("/")[1]) for n in times
+                           if n.startswith(prefix + op + "/") and int(n.split("/")[1]) >= 100000)
+            if len(sizes) < 2:
+                continue
+            steps = []
+            for lo, hi in zip(sizes, sizes[1:]):
+                t0 = times[f"{prefix}{op}/{lo}"]
+                t1 = times[f"{prefix}{op}/{hi}"]
+                steps.append(f"{lo:.0e}->{hi:.0e}: {math.log(t1 / t0) / math.log(hi / lo):.2f}")
+            print(f"  {prefix[3:-1]:<8}{op:<10}" + "  ".join(steps))
 
 
 if __name__ == "__main__":

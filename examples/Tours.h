@@ -4,3 +4,6 @@
 void CalendarTour();
 void CollectionsTour();
 void DecimalTour();
+void StoredTimeTour();
+void TimeSeriesTour();
+void VariantTour();

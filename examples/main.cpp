@@ -5,7 +5,10 @@
 
 int main() {
   CalendarTour();
+  StoredTimeTour();
   CollectionsTour();
   DecimalTour();
+  TimeSeriesTour();
+  VariantTour();
   return 0;
 }

@@ -8,9 +8,16 @@
 // Input: one control byte (which operands live in an arena, the scale for
 // Divide), then the text of a, a line feed, the text of b.
 //
+//   (a b) / b at a's scale is a.
 // Operations whose results could pass BigDecimal::kMaxDigits must throw
 // std::length_error; those between kFuzzDigits and that limit are skipped to
 // keep each run short.
+//
+// The fuzz build lowers the library's crossovers between algorithms
+// (QDT_DECIMAL_LOW_CROSSOVERS, see fuzz/CMakeLists.txt): products from 8
+// limbs (144 digits) on use number-theoretic transforms, divisions with
+// quotient and divisor of 5 limbs (90 digits) or more Newton's method, so
+// inputs of a few hundred characters reach every algorithm.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -46,8 +53,14 @@ Size SizeOf(BigDecimal& d) {
 
 enum class Budget { kRun, kMustThrow, kSkip };
 
-Budget Classify(long long digits) {
-  if (digits > kLimit + 1) return Budget::kMustThrow;
+// `digits` estimates a result's length from precisions, which count the
+// zeros a text began with; the library counts significant digits, up to
+// `slack` fewer (the input's length, and for a quotient the divisor's
+// digits too). Only results longer than the limit by more than that must
+// throw; the others beyond kFuzzDigits are left alone (some are valid
+// results of up to kMaxDigits digits, which take seconds).
+Budget Classify(long long digits, long long slack) {
+  if (digits - slack > kLimit + 1) return Budget::kMustThrow;
   if (digits > kFuzzDigits) return Budget::kSkip;
   return Budget::kRun;
 }
@@ -99,7 +112,7 @@ void CheckTextForms(BigDecimal& d, QBase::Buffer* arena) {
   Check(again.Scale() == (d.Signum() == 0 ? 0 : d.Scale()));
 }
 
-void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena) {
+void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena, long long slack) {
   Size const x = SizeOf(a);
   Size const y = SizeOf(b);
   int const c = a.CompareTo(b);
@@ -109,23 +122,29 @@ void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena) {
 
   long long const common = x.scale > y.scale ? x.scale : y.scale;
   long long const integer = x.integer > y.integer ? x.integer : y.integer;
-  Budget const sumBudget = Classify(integer + common + 1);
+  Budget const sumBudget = Classify(integer + common + 1, slack);
   Ptr sum = Run(sumBudget, [&] { return a + b; });
   Ptr difference = Run(sumBudget, [&] { return a - b; });
   if (difference) Check(difference->Signum() == c);
   if (sum) {
     Check(sum->Scale() == common);
-    Ptr back = Run(Classify(SizeOf(*sum).integer + common + 1), [&] { return *sum - b; });
+    Ptr back = Run(Classify(SizeOf(*sum).integer + common + 1, slack), [&] { return *sum - b; });
     if (back) Check(back->CompareTo(a) == 0);
     CheckTextForms(*sum, arena);
   }
 
   if (x.scale + y.scale <= 2147483647LL) {
-    Ptr product = Run(Classify(x.precision + y.precision), [&] { return a * b; });
+    Ptr product = Run(Classify(x.precision + y.precision, slack), [&] { return a * b; });
     if (product) {
       Check(product->Scale() == x.scale + y.scale);
       Check(product->Signum() == a.Signum() * b.Signum());
       CheckTextForms(*product, arena);
+      // Division undoes the product exactly: (a b) / b at a's scale is a.
+      if (b.Signum() != 0) {
+        Ptr back = Run(Classify(x.precision + 1, slack),
+                       [&] { return product->Divide(b, static_cast<int>(x.scale)); });
+        if (back) Check(back->CompareTo(a) == 0);
+      }
     }
   } else {
     bool thrown = false;
@@ -155,7 +174,8 @@ void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena) {
   }
   if (scale < -1) return;
   long long const s = scale == -1 ? x.scale : scale;
-  Ptr quotient = Run(Classify(x.precision + s - x.scale + y.scale), [&] { return a.Divide(b, scale); });
+  Ptr quotient =
+      Run(Classify(x.precision + s - x.scale + y.scale, slack + y.precision), [&] { return a.Divide(b, scale); });
   if (!quotient) return;
   Check(quotient->Scale() == s);
   CheckTextForms(*quotient, arena);
@@ -163,7 +183,7 @@ void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena) {
   Size const q = SizeOf(*quotient);
   if (q.precision + y.precision > kFuzzDigits || q.scale + y.scale > kFuzzDigits) return;
   Ptr qb = *quotient * b;
-  Ptr rest = Run(Classify(SizeOf(*qb).integer + (x.scale > qb->Scale() ? x.scale : qb->Scale()) + 1),
+  Ptr rest = Run(Classify(SizeOf(*qb).integer + (x.scale > qb->Scale() ? x.scale : qb->Scale()) + 1, slack),
                  [&] { return a - *qb; });
   if (!rest) return;
   Check(rest->Signum() == 0 || rest->Signum() == a.Signum());
@@ -219,7 +239,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     Check(a.Precision() >= 0 && a.Signum() >= -1 && a.Signum() <= 1);
     CheckTextForms(a, &arena);
     CheckTextForms(b, &arena);
-    Exercise(a, b, scale, &arena);
+    Exercise(a, b, scale, &arena, static_cast<long long>(size));
     // Copies and the write-once rule.
     BigDecimal copy(a, bufferB);
     Check(copy.CompareTo(a) == 0 && copy.Scale() == a.Scale() && copy.Precision() == a.Precision());

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(cmake make g++ clang-14 libclang-rt-14-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          libgmp-dev libicu-dev tzdata locales
+          libgmp-dev libicu-dev libical-dev tzdata locales
           doxygen dpkg-dev pkg-config file)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

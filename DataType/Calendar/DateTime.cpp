@@ -18,17 +18,7 @@ using namespace calendar_internal;
 
 DateTime::DateTime(int year, int month, int day, int hour, int minute, int second, int millisecond, int bias,
                    int daylightBias) noexcept
-    : year_(static_cast<uint16_t>(year)),
-      month_(static_cast<int16_t>(month)),
-      day_(static_cast<int16_t>(day)),
-      hour_(static_cast<int16_t>(hour)),
-      minute_(static_cast<int16_t>(minute)),
-      second_(static_cast<int16_t>(second)),
-      millisecond_(static_cast<int16_t>(millisecond)),
-      week_(-1),
-      dayOfWeek_(-1),
-      bias_(static_cast<int16_t>(bias)),
-      daylightBias_(static_cast<int16_t>(daylightBias)) {
+    : DateTime(InRange{}, year, month, day, hour, minute, second, millisecond, bias, daylightBias) {
   if (!PlainlyInRange()) Sanitize(true);
 }
 

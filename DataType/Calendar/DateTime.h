@@ -341,11 +341,11 @@ class QDT_API DateTime {
            static_cast<uint16_t>(hour_) < 24 && static_cast<uint16_t>(minute_) < 60 &&
            static_cast<uint16_t>(second_) < 60 && static_cast<uint16_t>(millisecond_) < 1000;
   }
-  // Fields stored as given, caches -1, biases 0, no clamping: for results
-  // that are in range by construction.
+  // Fields stored as given (low 16 bits), caches -1, no clamping: for
+  // results that are in range by construction (biases 0 unless given).
   struct InRange {};
-  DateTime(InRange, unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second,
-           unsigned millisecond) noexcept
+  DateTime(InRange, int year, int month, int day, int hour, int minute, int second, int millisecond, int bias = 0,
+           int daylightBias = 0) noexcept
       : year_(static_cast<uint16_t>(year)),
         month_(static_cast<int16_t>(month)),
         day_(static_cast<int16_t>(day)),
@@ -355,8 +355,8 @@ class QDT_API DateTime {
         millisecond_(static_cast<int16_t>(millisecond)),
         week_(-1),
         dayOfWeek_(-1),
-        bias_(0),
-        daylightBias_(0) {}
+        bias_(static_cast<int16_t>(bias)),
+        daylightBias_(static_cast<int16_t>(daylightBias)) {}
   // The value `ms` milliseconds after day 0: exactly
   // DateTime(MillisecondsToDATE(ms)), computed in integers within the calendar.
   static DateTime FromMilliseconds(long long ms) noexcept;

@@ -156,7 +156,7 @@ DateTime DateTime::ToLocalTime() const noexcept {
   if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen within the calendar; keep the fields
     return DateTime(InRange{}, year_, month_, day_, hour_, minute_, second_, millisecond_);
   }
-  return DateTime(InRange{}, static_cast<unsigned>(tm.tm_year + 1900), tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+  return DateTime(InRange{}, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
                   tm.tm_min, tm.tm_sec < 60 ? tm.tm_sec : 59, millisecond_);
 }
 

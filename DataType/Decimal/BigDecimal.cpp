@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -41,6 +42,13 @@ constexpr std::uint32_t kDigitsLive = 2;
 constexpr std::size_t kObjectHeader = alignof(std::max_align_t);
 constexpr std::size_t kDigitsOffset = kObjectHeader + (sizeof(BigDecimal) + 7) / 8 * 8;
 static_assert(sizeof(ObjectHeader) <= kObjectHeader, "header fits in front of the object");
+
+// Blocks that begin with an ObjectHeader come from the arena, or straight
+// from malloc (one call each way on a result's road).
+void* AllocateBlock(std::size_t bytes, QBase::Buffer* buffer) noexcept {
+  return buffer == nullptr ? std::malloc(bytes) : ::operator new(bytes, buffer);
+}
+void FreeBlock(ObjectHeader* header) noexcept { std::free(header); }
 
 ObjectHeader* HeaderOf(void* object) noexcept {
   return reinterpret_cast<ObjectHeader*>(static_cast<char*>(object) - kObjectHeader);
@@ -440,7 +448,7 @@ DecimalDigits* NewDigits(QBase::Buffer* buffer, std::size_t limbs) {
 
 DecimalDigits* NewResultDigits(QBase::Buffer* buffer, std::size_t limbs) {
   std::size_t const bytes = kDigitsOffset + sizeof(DecimalDigits) + limbs * sizeof(Limb);
-  void* const block = ::operator new(bytes, buffer);
+  void* const block = AllocateBlock(bytes, buffer);
   if (block == nullptr) throw std::bad_alloc();
   ::new (block) ObjectHeader(buffer, kDigitsLive);
   return ::new (static_cast<char*>(block) + kDigitsOffset) DecimalDigits{0, 0, 0, 0, 1, 0, buffer};
@@ -453,9 +461,7 @@ void FreeDigits(DecimalDigits* digits) noexcept {
     return;
   }
   ObjectHeader* const header = HeaderOf(ObjectSlotOf(digits));
-  if (header->live.fetch_and(~kDigitsLive, std::memory_order_acq_rel) == kDigitsLive) {
-    ::operator delete(static_cast<void*>(header), static_cast<QBase::Buffer*>(nullptr));
-  }
+  if (header->live.fetch_and(~kDigitsLive, std::memory_order_acq_rel) == kDigitsLive) FreeBlock(header);
 }
 
 }  // namespace decimal
@@ -473,7 +479,7 @@ BigDecimalException::~BigDecimalException() = default;
 
 void* BigDecimal::operator new(std::size_t size, QBase::Buffer* buffer) noexcept {
   if (size > SIZE_MAX - kObjectHeader) return nullptr;
-  void* const block = ::operator new(size + kObjectHeader, buffer);
+  void* const block = AllocateBlock(size + kObjectHeader, buffer);
   if (block == nullptr) return nullptr;
   ::new (block) ObjectHeader(buffer, kObjectLive);
   return static_cast<char*>(block) + kObjectHeader;
@@ -496,7 +502,7 @@ void BigDecimal::operator delete(void* p) noexcept {
   // Free the block unless the digits it holds now belong to another object.
   if (header->live.load(std::memory_order_acquire) == kObjectLive ||
       header->live.fetch_and(~kObjectLive, std::memory_order_acq_rel) == kObjectLive) {
-    ::operator delete(static_cast<void*>(header), static_cast<QBase::Buffer*>(nullptr));
+    FreeBlock(header);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "DataType/Decimal/BigDecimal.h"
+#include "DataType/Decimal/internal/Limbs.h"  // the crossovers, in limbs
 
 #ifdef QDT_HAVE_GMP
 #include <gmp.h>
@@ -286,6 +287,152 @@ TEST(BigDecimalVersusGmp, LimbPatternsAndLargeSizes) {
       EXPECT_EQ(back->CompareTo(a), 0);
     }
   }
+}
+
+// Digits of whole limbs: a random leading digit, then 18-digit blocks of
+// extreme or random digits, `digits` in all (so ceil(digits / 18) limbs).
+std::string PatternDigits(std::mt19937_64& rng, long digits) {
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  int const style = pick(0, 3);  // all random, runs of nines, runs of zeros, mixed
+  std::string s;
+  s.reserve(static_cast<size_t>(digits));
+  s.push_back(static_cast<char>('1' + pick(0, 8)));
+  while (static_cast<long>(s.size()) < digits) {
+    int const k = style == 3 ? pick(0, 2) : style;
+    char const fill = k == 1 ? '9' : '0';
+    for (int i = 0; i < 18 && static_cast<long>(s.size()) < digits; ++i) {
+      s.push_back(k == 0 || pick(0, 7) == 0 ? static_cast<char>('0' + pick(0, 9)) : fill);
+    }
+  }
+  return s;
+}
+
+// Integers of the given digit counts: a * b, a / b at `scale`, and b * a.
+void CheckPair(std::string const& u, std::string const& v, long scale) {
+  SCOPED_TRACE(std::to_string(u.size()) + " digits by " + std::to_string(v.size()) + " at scale " +
+               std::to_string(scale));
+  Expected const eu{Z(u), 0}, ev{Z(v), 0};
+  BigDecimal a(u.c_str(), nullptr), b(v.c_str(), nullptr);
+  Check(a * b, Multiply(eu, ev), true, "a * b");
+  Check(a.Divide(b, static_cast<int>(scale)), Divide(eu, ev, scale), true, "a / b");
+}
+
+long Limbs(long n) { return n * 18; }
+
+// Operands around each crossover between algorithms (Limbs.h), with runs of
+// nines and zeros that stress the carries of each.
+TEST(BigDecimalVersusGmp, AroundEachCrossover) {
+  namespace d = QDataType::decimal;
+  std::mt19937_64 rng(424242);
+  auto digits = [&](long limbs) { return Limbs(limbs) - std::uniform_int_distribution<long>(0, 17)(rng); };
+  // Products: the shorter operand on either side of each threshold, balanced
+  // and unbalanced.
+  long const kar = static_cast<long>(d::kKaratsubaThreshold);
+  long const ntt = static_cast<long>(d::kTransformThreshold);
+  for (long t : {kar, ntt}) {
+    for (long n : {t - 1, t, t + 1}) {
+      for (long longer : {n, n + 1, 3 * n + 5}) {
+        std::string const u = PatternDigits(rng, digits(longer));
+        std::string const v = PatternDigits(rng, digits(n));
+        CheckPair(u, v, 0);
+      }
+    }
+  }
+  // Transform lengths: products just at and above 2^k and 3 2^k limbs.
+  for (long total : {ntt * 2, 1024L, 1025L, 1536L, 1537L, 2048L, 2049L, 3072L, 3073L}) {
+    long const n = total / 2;
+    CheckPair(PatternDigits(rng, Limbs(total - n)), PatternDigits(rng, Limbs(n)), 0);
+  }
+  // Division: Newton's method once the quotient and the divisor both reach
+  // the threshold; its remainder by a cyclic product once they reach half the
+  // transform threshold, its reciprocal by cyclic products once the
+  // quotient's precision passes twice that; quotients much longer than the
+  // divisor (the product folded into the cyclic length).
+  long const newton = static_cast<long>(d::kNewtonThreshold);
+  struct Shape {
+    long divisor, quotient;  // limbs
+  };
+  Shape const shapes[] = {{newton - 1, newton},     {newton, newton - 1},     {newton, newton},
+                          {newton + 1, newton + 2}, {newton, 12 * newton},    {12 * newton, newton},
+                          {ntt / 2, ntt / 2},       {ntt / 2 + 3, 3 * ntt},   {2 * ntt + 5, 2 * ntt + 7},
+                          {3, 4 * ntt},             {4 * ntt, 3}};
+  for (Shape const& shape : shapes) {
+    for (int round = 0; round < 2; ++round) {
+      std::string const v = PatternDigits(rng, digits(shape.divisor));
+      // Dividend digits and scale that give about shape.quotient limbs.
+      long const quotientDigits = Limbs(shape.quotient) - 9;
+      long const scale = round == 0 ? 0 : std::uniform_int_distribution<long>(1, 40)(rng);
+      std::string const u = PatternDigits(rng, static_cast<long>(v.size()) + quotientDigits - scale);
+      CheckPair(u, v, scale);
+    }
+  }
+}
+
+// Long operands in the shapes the short tests do not reach: a value times
+// itself (one transform serves both factors), unbalanced products, trailing
+// zero limbs set aside and cut dividends, results in an arena.
+TEST(BigDecimalVersusGmp, LongOperandShapes) {
+  namespace d = QDataType::decimal;
+  std::mt19937_64 rng(77);
+  long const ntt = static_cast<long>(d::kTransformThreshold);
+  long const newton = static_cast<long>(d::kNewtonThreshold);
+  QBase::Arena arena;
+  // Squares, through the same object on both sides.
+  for (long limbs : {ntt - 1, ntt, 3 * ntt + 1}) {
+    std::string const u = PatternDigits(rng, Limbs(limbs) - 5);
+    BigDecimal a(u.c_str(), nullptr);
+    Expected const e{Z(u), 0};
+    Check(a * a, Multiply(e, e), true, "a * a");
+  }
+  // A long operand times one just past the transform threshold, both ways.
+  {
+    std::string const u = PatternDigits(rng, Limbs(9 * ntt));
+    std::string const v = PatternDigits(rng, Limbs(ntt + 2));
+    CheckPair(u, v, 0);
+    CheckPair(v, u, 0);
+  }
+  // Trailing zeros (zero limbs set aside), fractions, and quotients at scales
+  // below the dividend's (its low digits cut before dividing), with the left
+  // operand and so every result in an arena.
+  for (int round = 0; round < 6; ++round) {
+    long const zeros = 18 * (round + 1) + round;
+    std::string const u = PatternDigits(rng, Limbs(4 * newton));
+    std::string const v = PatternDigits(rng, Limbs(newton + round));
+    std::string const tu = u + "e" + std::to_string(zeros);
+    std::string const tv = v + "e-" + std::to_string(zeros + 7);
+    Expected const eu{Scaled(Z(u), zeros), 0};
+    Expected const ev{Z(v), zeros + 7};
+    BigDecimal a(tu.c_str(), &arena), b(tv.c_str(), nullptr);
+    SCOPED_TRACE(round);
+    Check(a * b, Multiply(eu, ev), true, "a * b");
+    Check(a.Divide(b, 3), Divide(eu, ev, 3), true, "a / b");
+    Check(b.Divide(a, static_cast<int>(Limbs(6 * newton))), Divide(ev, eu, Limbs(6 * newton)), true, "b / a");
+    Ptr const product = a * b;
+    Check(product->Divide(b, 0), eu, true, "(a b) / b");
+    // A dividend of scale 40 at result scale 5: its last 35 digits go first.
+    std::string const tc = u + "e-40";
+    Expected const ec{Z(u), 40}, ew{Z(v), 0};
+    BigDecimal c(tc.c_str(), &arena), w(v.c_str(), nullptr);
+    Check(c.Divide(w, 5), Divide(ec, ew, 5), true, "cut dividend");
+  }
+}
+
+// The long-operand algorithms with million-digit operands: the product, a
+// dividend of a million digits by half as many, and half a million by half a
+// million at that scale (a quotient of as many digits).
+TEST(BigDecimalVersusGmp, MillionDigitOperands) {
+  std::mt19937_64 rng(1000000);
+  long const n = 1000000;
+  std::string const a = PatternDigits(rng, n);
+  std::string const b = PatternDigits(rng, n);
+  std::string const half = PatternDigits(rng, n / 2);
+  Expected const ea{Z(a), 0}, eb{Z(b), 0}, eh{Z(half), 0};
+  BigDecimal x(a.c_str(), nullptr), y(b.c_str(), nullptr), z(half.c_str(), nullptr);
+  Check(x * y, Multiply(ea, eb), true, "a * b");
+  Check(x.Divide(z, 10), Divide(ea, eh, 10), true, "2n by n digits");
+  Expected const eq{Z(a.substr(0, n / 2)), 0};
+  BigDecimal w(a.substr(0, n / 2).c_str(), nullptr);
+  Check(w.Divide(z, static_cast<int>(n / 2)), Divide(eq, eh, n / 2), true, "n by n digits at scale n");
 }
 
 }  // namespace

@@ -1,26 +1,91 @@
 #include "DataType/Decimal/internal/Limbs.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <stdexcept>
 #include <utility>
+
+#include "DataType/Decimal/internal/Ntt.h"
 
 namespace QDataType {
 namespace decimal {
 
 namespace {
 
-// Below this many limbs (about 320 digits) the schoolbook product is used.
-// It also bounds the products in one column to 17, which keeps a column's
-// sum below 10^18 * 2^64: one split per column.
-constexpr std::size_t kKaratsubaThreshold = 18;
+static_assert(kKaratsubaThreshold <= 18, "at most 17 products in a column");
+static_assert(kNewtonThreshold >= 3 && kReciprocalBase >= 2, "long division needs two divisor limbs");
 
 // Product by columns. A column's sum of products (at most 17 of them) splits
 // once into r + q B, and q (< 18 B) into c1 + c2 B by a division by a
 // constant; the splits of successive columns are independent of each other,
 // and only the short sum r_k + c1_(k-1) + c2_(k-2) + carry runs from column
 // to column.
+// The same by columns for operands of fixed sizes up to kFixedLimbs limbs,
+// unrolled: no loop bounds to predict, and the column sums stay in
+// registers.
+constexpr std::size_t kFixedLimbs = 8;
+constexpr std::size_t kChainColumns = 3;
+
+template <std::size_t NA, std::size_t NB>
+void MulFixed(Limb* r, Limb const* a, Limb const* b) noexcept {
+  constexpr std::size_t kColumns = NA + NB - 1;
+  Wide acc[kColumns] = {};
+#pragma GCC unroll 8
+  for (std::size_t i = 0; i < NA; ++i) {
+#pragma GCC unroll 8
+    for (std::size_t j = 0; j < NB; ++j) acc[i + j] += Wide{a[i]} * b[j];
+  }
+  if (kColumns <= kChainColumns) {
+    // Few columns: the quotient of each carries into the next (eight
+    // products and a carry stay below 10^18 2^64).
+    Limb carry = 0;
+#pragma GCC unroll 16
+    for (std::size_t k = 0; k < kColumns; ++k) {
+      Wide const t = acc[k] + carry;
+      carry = DivBase(static_cast<Limb>(t >> 64), static_cast<Limb>(t), r[k]);
+    }
+    r[kColumns] = carry;
+    return;
+  }
+  Limb c1Prev = 0, c2Prev = 0, c2Prev2 = 0, carry = 0;
+#pragma GCC unroll 16
+  for (std::size_t k = 0; k < kColumns; ++k) {
+    Limb low;
+    Limb const q = DivBase(static_cast<Limb>(acc[k] >> 64), static_cast<Limb>(acc[k]), low);
+    Limb const c2 = q / kBase;
+    Limb const c1 = q - c2 * kBase;
+    Limb const s = low + c1Prev + c2Prev2 + carry;  // < 2B + 20: no overflow
+    Limb const cy = static_cast<Limb>(s >= kBase) + static_cast<Limb>(s >= 2 * kBase);
+    r[k] = s - cy * kBase;
+    carry = cy;
+    c2Prev2 = c2Prev;
+    c2Prev = c2;
+    c1Prev = c1;
+  }
+  r[kColumns] = c1Prev + c2Prev2 + carry;
+}
+
+using FixedKernel = void (*)(Limb*, Limb const*, Limb const*) noexcept;
+
+template <std::size_t NA, std::size_t... J>
+constexpr std::array<FixedKernel, sizeof...(J)> FixedRow(std::index_sequence<J...>) {
+  return {&MulFixed<NA, J + 1>...};
+}
+template <std::size_t... I>
+constexpr std::array<std::array<FixedKernel, kFixedLimbs>, sizeof...(I)> FixedTable(std::index_sequence<I...>) {
+  return {FixedRow<I + 1>(std::make_index_sequence<kFixedLimbs>())...};
+}
+// kFixed[na - 1][nb - 1]
+constexpr std::array<std::array<FixedKernel, kFixedLimbs>, kFixedLimbs> kFixed =
+    FixedTable(std::make_index_sequence<kFixedLimbs>());
+
 void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
   std::size_t const columns = na + nb - 1;
+  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
+    kFixed[na - 1][nb - 1](r, a, b);
+    return;
+  }
   if (columns <= 3) {
     // Up to two limbs each: few enough columns to carry the quotient of
     // each into the next (two products and a carry stay below 10^18 2^64).
@@ -350,6 +415,10 @@ void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) 
     MulBasecase(r, a, na, b, nb);
     return;
   }
+  if (nb >= kTransformThreshold && na + nb <= kMaxTransform) {
+    MulTransform(r, a, na, b, nb);
+    return;
+  }
   std::size_t const ks = KaratsubaScratch(nb);
   std::unique_ptr<Limb[]> scratch(new Limb[ks + (na > nb ? 2 * nb : 0)]);
   Karatsuba(r, a, b, nb, scratch.get());
@@ -369,6 +438,205 @@ void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) 
     AddCarry(r + end, r + end, na + nb - end, c);
   }
 }
+
+namespace {
+
+using Limbs = std::unique_ptr<Limb[]>;
+
+// x -= 1 over n limbs (x not zero).
+void Decrement(Limb* x, std::size_t n) noexcept { SubBorrow(x, x, n, 1); }
+
+// (x - y) mod (B^L - 1) into x, for x, y below B^L; the result is reduced.
+void SubCyclic(Limb* x, Limb const* y, std::size_t L) noexcept {
+  if (SubN(x, x, y, L) != 0) Decrement(x, L);  // the borrow took B^L: give back 1
+}
+
+// x += y mod (B^L - 1), both reduced, y of ny <= L limbs.
+void AddCyclic(Limb* x, Limb const* y, std::size_t ny, std::size_t L) noexcept {
+  Limb carry = AddN(x, x, y, ny);
+  carry = AddCarry(x + ny, x + ny, L - ny, carry);
+  while (carry != 0) carry = AddCarry(x, x, L, carry);  // B^L = 1
+}
+
+// Folds n limbs into L limbs modulo B^L - 1.
+void FoldCyclic(Limb* r, Limb const* a, std::size_t n, std::size_t L) noexcept {
+  std::size_t const first = std::min(n, L);
+  std::copy(a, a + first, r);
+  std::fill(r + first, r + L, Limb{0});
+  for (std::size_t off = L; off < n; off += L) AddCyclic(r, a + off, std::min(L, n - off), L);
+}
+
+// Approximate reciprocal (Brent and Zimmermann, "Modern Computer
+// Arithmetic", algorithm 3.5): for A of n limbs with its top limb at least
+// B / 2, x[0 .. n] = X with A X < B^2n <= A (X + 2), up to a few units in the
+// last place, which the callers absorb. Newton's iteration doubles the
+// precision of the reciprocal of A's top half; the base case is long
+// division of B^2n - 1.
+void Reciprocal(Limb* x, Limb const* a, std::size_t n) {
+  if (n <= kReciprocalBase) {
+    Limbs work(new Limb[2 * n + 1]);
+    std::fill(work.get(), work.get() + 2 * n, kBase - 1);
+    work[2 * n] = 0;
+    DivKnuth(x, work.get(), 2 * n, a, n);
+    return;
+  }
+  std::size_t const l = (n - 1) / 2;
+  std::size_t const h = n - l;
+  Limbs xh(new Limb[h + 1]);
+  Reciprocal(xh.get(), a + l, h);
+  // T = B^(n+h) - A Xh, brought to [0, A) by stepping Xh down. A Xh lies
+  // within a few A of B^(n+h), so for long operands its difference from
+  // B^(n+h) comes from a cyclic product of length L > n + 1, about half the
+  // length of the full one.
+  std::size_t const nt = n + h + 1;
+  std::size_t const L = TransformLength(n + 2);
+  bool const cyclic = h + 1 >= kTransformThreshold && L < nt;
+  Limbs t(new Limb[std::max(nt, L)]);
+  Limb* const tl = t.get();
+  std::size_t size;  // limbs of T
+  if (cyclic) {
+    // D = A Xh - B^(n+h) modulo B^L - 1, where B^(n+h) = B^(n+h-L).
+    MulCyclic(tl, L, a, n, xh.get(), h + 1);
+    Limbs e(new Limb[L]);
+    std::fill(e.get(), e.get() + L, Limb{0});
+    e[n + h >= L ? n + h - L : n + h] = 1;
+    SubCyclic(tl, e.get(), L);
+    if (Normalized(tl, L) <= n + 1) {
+      // A Xh >= B^(n+h) by D: step down until below.
+      for (;;) {
+        Decrement(xh.get(), h + 1);
+        std::size_t const nd = Normalized(tl, L);
+        if (Compare(tl, nd, a, n) < 0) {
+          // T = A - D
+          Limb const borrow = SubN(tl, a, tl, nd);
+          SubBorrow(tl + nd, a + nd, n - nd, borrow);
+          std::fill(tl + n, tl + L, Limb{0});
+          break;
+        }
+        Limb const borrow = SubN(tl, tl, a, n);
+        SubBorrow(tl + n, tl + n, nd - n, borrow);
+      }
+    } else {
+      // Negative: T = B^L - 1 - D.
+      for (std::size_t i = 0; i < L; ++i) tl[i] = kBase - 1 - tl[i];
+    }
+    size = L;
+  } else {
+    Mul(tl, a, n, xh.get(), h + 1);
+    while (Normalized(tl, nt) > n + h) {
+      Decrement(xh.get(), h + 1);
+      Limb const borrow = SubN(tl, tl, a, n);
+      SubBorrow(tl + n, tl + n, nt - n, borrow);
+    }
+    // T = B^(n+h) - T
+    std::size_t i = 0;
+    while (i < n + h && tl[i] == 0) ++i;
+    if (i < n + h) {
+      tl[i] = kBase - tl[i];
+      for (++i; i < n + h; ++i) tl[i] = kBase - 1 - tl[i];
+    }
+    size = n + h;
+  }
+  Limb const* const tm = tl + l;
+  std::size_t const ntm = Normalized(tm, size - l);
+  // X = Xh B^l + floor(Tm Xh / B^(2h-l)).
+  std::fill(x, x + n + 1, Limb{0});
+  std::copy(xh.get(), xh.get() + h + 1, x + l);
+  if (ntm == 0) return;
+  std::size_t const nu = ntm + h + 1;
+  Limbs u(new Limb[nu]);
+  Mul(u.get(), tm, ntm, xh.get(), h + 1);
+  std::size_t const drop = 2 * h - l;
+  if (nu > drop) {
+    std::size_t const len = std::min(nu - drop, n + 1);
+    Limb const carry = AddN(x, x, u.get() + drop, len);
+    Limb const over = AddCarry(x + len, x + len, n + 1 - len, carry);
+    if (over != 0 || Normalized(u.get() + drop, nu - drop) > n + 1 || x[n] >= 2) {
+      // Far above the reciprocal, which is at most 2 B^n: hold it just below.
+      std::fill(x, x + n, kBase - 1);
+      x[n] = 1;
+    }
+  }
+}
+
+// Division by Newton's method: q[0 .. m) = floor(U / V) for U of m + nv
+// limbs and V of nv limbs with its top limb at least B / 2, where the
+// quotient is known to be below B^m.
+//
+// With j = m + 2 limbs of precision, X ~ B^2j / Vj for Vj the top j limbs of
+// V (padded with zero limbs when V is shorter), and Uj the top j limbs of U,
+// the estimate floor(Uj X / B^(m+4)) is within a unit or two of the
+// quotient. The remainder then settles it: R = U - Q V lies between -4 V
+// and 5 V, far inside B^L - 1 for L > nv limbs, so it is computed modulo
+// B^L - 1 with a cyclic product of length L (about half the length of the
+// full product) and brought to [0, V) by adding or subtracting V a few times.
+void DivNewton(Limb* q, std::size_t m, Limb const* u, Limb const* v, std::size_t nv) {
+  // Far beyond what the digit limit lets through.
+  if (m > kMaxTransform || nv > kMaxTransform) throw std::length_error("BigDecimal: division too long");
+  std::size_t const j = m + 2;
+  std::size_t const nu = m + nv;
+  Limbs vj(new Limb[j]);
+  std::size_t const take = std::min(nv, j);  // V's top limbs, below them zeros
+  for (std::size_t i = 0; i < j - take; ++i) vj[i] = 0;
+  std::copy(v + (nv - take), v + nv, vj.get() + (j - take));
+  Limbs x(new Limb[j + 1]);
+  Reciprocal(x.get(), vj.get(), j);
+  vj.reset();
+
+  // Estimate: limbs m + 4 and up of Uj X (Uj = U's top j limbs; nu >= j as
+  // nv >= 2).
+  Limb const* const uj = u + (nu - j);
+  std::size_t const nuj = Normalized(uj, j);
+  std::fill(q, q + m, Limb{0});
+  if (nuj != 0) {
+    std::size_t const np = nuj + j + 1;
+    Limbs p(new Limb[np]);
+    Mul(p.get(), uj, nuj, x.get(), j + 1);
+    std::size_t const low = m + 4;
+    if (np > low) {
+      std::size_t const len = np - low;
+      if (Normalized(p.get() + low, len) > m) {
+        std::fill(q, q + m, kBase - 1);  // the quotient is below B^m
+      } else {
+        std::copy(p.get() + low, p.get() + low + std::min(len, m), q);
+      }
+    }
+  }
+  x.reset();
+
+  // D = U + 4 V - Q V modulo B^L - 1, which is R + 4 V exactly.
+  std::size_t const L = TransformLength(nv + 1);
+  Limbs d(new Limb[L]);
+  Limbs w(new Limb[L]);
+  FoldCyclic(d.get(), u, nu, L);
+  std::copy(v, v + nv, w.get());
+  w[nv] = MulSmall(w.get(), w.get(), nv, 4);
+  AddCyclic(d.get(), w.get(), nv + 1, L);
+  std::size_t const nq = Normalized(q, m);
+  if (nq != 0) {
+    if (nq >= kTransformThreshold / 2 && nv >= kTransformThreshold / 2 && L >= 2) {
+      MulCyclic(w.get(), L, q, nq, v, nv);
+    } else {
+      Limbs full(new Limb[nq + nv]);
+      Mul(full.get(), q, nq, v, nv);
+      FoldCyclic(w.get(), full.get(), nq + nv, L);
+    }
+    SubCyclic(d.get(), w.get(), L);
+  }
+  // Q + (D div V) - 4; D div V is at most 8.
+  Limb steps = 0;
+  std::size_t nd = Normalized(d.get(), L);
+  while (Compare(d.get(), nd, v, nv) >= 0) {
+    Limb const borrow = SubN(d.get(), d.get(), v, nv);
+    SubBorrow(d.get() + nv, d.get() + nv, nd - nv, borrow);
+    nd = Normalized(d.get(), nd);
+    ++steps;
+  }
+  for (; steps > 4; --steps) AddCarry(q, q, m, 1);
+  for (; steps < 4; ++steps) Decrement(q, m);
+}
+
+}  // namespace
 
 std::size_t DividendLimbs(std::size_t nu, std::uint64_t shift) noexcept {
   return nu + static_cast<std::size_t>(shift / kLimbDigits) + (shift % kLimbDigits != 0 ? 1 : 0);
@@ -420,7 +688,12 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Li
     un[nn] = MulSmall(un + zeros, un + zeros, nn - zeros, f);
     MulSmall(vn, v, nv, f);
   }
-  DivKnuth(q, un, nn, vn, nv);
+  std::size_t const nq = nn - nv + 1;
+  if (std::min(nq, nv) >= kNewtonThreshold) {
+    DivNewton(q, nq, un, vn, nv);
+  } else {
+    DivKnuth(q, un, nn, vn, nv);
+  }
 }
 
 namespace {

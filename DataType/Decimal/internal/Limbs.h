@@ -161,12 +161,35 @@ std::size_t ShiftDownDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t
 // Three-way comparison of a * 10^k with b, both normalized and not zero.
 int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b, std::size_t nb) noexcept;
 
+// Crossovers between the algorithms, in limbs (the tests cross each of them).
+// A build for fuzzing lowers them (QDT_DECIMAL_LOW_CROSSOVERS) so that short
+// inputs reach every algorithm.
+//   products: schoolbook below kKaratsubaThreshold limbs of the shorter
+//     operand (it also bounds a column to 17 products, which keeps a
+//     column's sum below 10^18 2^64: one split per column), Karatsuba below
+//     kTransformThreshold, number-theoretic transforms (Ntt.h) above;
+//   division: long division unless both the quotient and the divisor have
+//     kNewtonThreshold limbs or more, then Newton's method, whose reciprocal
+//     starts from long division at kReciprocalBase limbs.
+#ifdef QDT_DECIMAL_LOW_CROSSOVERS
+constexpr std::size_t kKaratsubaThreshold = 4;
+constexpr std::size_t kTransformThreshold = 8;
+constexpr std::size_t kNewtonThreshold = 5;
+constexpr std::size_t kReciprocalBase = 3;
+#else
+constexpr std::size_t kKaratsubaThreshold = 18;
+constexpr std::size_t kTransformThreshold = 600;
+constexpr std::size_t kNewtonThreshold = 150;
+constexpr std::size_t kReciprocalBase = 60;
+#endif
+
 // r[0 .. na+nb) = a * b for na, nb >= 1. r must not overlap a or b.
-// Schoolbook (column by column) for short operands, Karatsuba above.
 void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb);
 
 // q[0 .. n-nv+1) = floor(u * 10^shift / v), where n = DividendLimbs(nu,
-// shift) >= nv and v is normalized. The remainder is not kept.
+// shift) >= nv and v is normalized. The remainder is not kept. Cost: long
+// division in (n - nv) nv, Newton's method in a few products of the
+// quotient's length (a product of the divisor's length for the remainder).
 std::size_t DividendLimbs(std::size_t nu, std::uint64_t shift) noexcept;
 void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Limb const* v, std::size_t nv);
 

@@ -1,0 +1,215 @@
+// TimeSeries: the three computations and the routines of the walk, on
+// DateTime values. The walk itself lives in internal/Walk.cpp; this file
+// checks the arguments, converts between UTC and local wall time, and owns
+// the arrays.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "Base/Message.h"
+#include "DataType/TimeSeries/TimeSeriesImpl.h"
+#include "DataType/TimeSeries/internal/Walk.h"
+
+namespace QDataType {
+
+namespace {
+
+using series::Local;
+
+constexpr unsigned kMaxListing = 8192;  // entries GetOccurrencesBetween lists at most
+constexpr long long kHour = 3600000;
+
+[[noreturn]] void ThrowInvalidParameter() { QBase::Throw<TimeSeriesException>("Invalid parameter"); }
+
+Local LocalOf(DateTime const& utc) { return series::FromDateTime(utc.ToLocalTime()); }
+DateTime UtcOf(Local local) { return series::ToDateTime(local).ToUTCTime(); }
+
+// Writes UTC entries into the caller's array.
+class ArraySink final : public series::Sink {
+ public:
+  explicit ArraySink(DateTime* out) : out_(out) {}
+  bool Put(unsigned index, Local& current) override {
+    out_[index] = UtcOf(current);
+    return true;
+  }
+
+ private:
+  DateTime* out_;
+};
+
+// Collects UTC entries in an array that starts with the estimated capacity
+// and doubles, up to kMaxListing entries.
+class ListSink final : public series::Sink {
+ public:
+  explicit ListSink(unsigned capacity) : data_(new DateTime[capacity]), capacity_(capacity) {}
+  bool Put(unsigned index, Local& current) override {
+    if (index >= capacity_) {
+      if (capacity_ >= kMaxListing) return false;
+      unsigned const grown = capacity_ > kMaxListing / 2 ? kMaxListing : capacity_ * 2;
+      std::unique_ptr<DateTime[]> bigger(new DateTime[grown]);
+      std::copy(data_.get(), data_.get() + capacity_, bigger.get());
+      data_.swap(bigger);
+      capacity_ = grown;
+    }
+    data_[index] = UtcOf(current);
+    return true;
+  }
+  DateTime* Release() { return data_.release(); }
+
+ private:
+  std::unique_ptr<DateTime[]> data_;
+  unsigned capacity_;
+};
+
+int SetBits(unsigned mask) {
+  int n = 0;
+  for (int d = 0; d < 7; ++d) n += (mask >> d) & 1u;
+  return n;
+}
+
+}  // namespace
+
+series::Fields TimeSeriesImpl::Snapshot() const {
+  return series::Fields{year_,
+                        month_,
+                        day_,
+                        hour_,
+                        minute_,
+                        second_,
+                        millisecond_,
+                        week_,
+                        dayOfWeekMask_,
+                        yearRecurrence_,
+                        monthRecurrence_,
+                        dayRecurrence_,
+                        hourRecurrence_,
+                        minuteRecurrence_,
+                        secondRecurrence_,
+                        millisecondRecurrence_,
+                        weekRecurrence_,
+                        dayOfWeekRecurrence_,
+                        windowStartHour_,
+                        windowStartMinute_,
+                        windowEndHour_,
+                        windowEndMinute_,
+                        windowInterval_};
+}
+
+// --- The computations ------------------------------------------------------------
+
+unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out) {
+  if (count == 0) return 0;
+  if (out == nullptr) ThrowInvalidParameter();
+  series::Walk walk(Snapshot());
+  if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
+
+  // Each entry is corrected for a change of offset as soon as it is written.
+  class CorrectingSink final : public series::Sink {
+   public:
+    CorrectingSink(TimeSeriesImpl const& series, DateTime const& from, DateTime* out)
+        : series_(series), from_(from), out_(out) {}
+    bool Put(unsigned index, Local& current) override {
+      DateTime local = series::ToDateTime(current);
+      out_[index] = local.ToUTCTime();
+      if (from_ > out_[index]) {
+        series_.CorrectForOffsetChange(from_, index, out_, local);
+        current = series::FromDateTime(local);
+      }
+      return true;
+    }
+
+   private:
+    TimeSeriesImpl const& series_;
+    DateTime const& from_;
+    DateTime* out_;
+  } sink(*this, from, out);
+  return walk.Next(LocalOf(from), count, sink);
+}
+
+unsigned int TimeSeriesImpl::GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from,
+                                                          unsigned int count, DateTime* out) {
+  if (count == 0) return 0;
+  if (out == nullptr) ThrowInvalidParameter();
+  series::Walk walk(Snapshot());
+  if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
+  ArraySink sink(out);
+  return walk.NextAfterStart(LocalOf(start), LocalOf(from), count, sink);
+}
+
+unsigned int TimeSeriesImpl::GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) {
+  if (from > to) return 0;
+  if (out == nullptr) ThrowInvalidParameter();
+  series::Walk walk(Snapshot());
+  Local const lower = LocalOf(from), upper = LocalOf(to);
+
+  // The capacity estimate, in wrapping 32-bit arithmetic.
+  uint32_t e = 1;
+  if (yearRecurrence_ == RECURRENCE_EVERY) {
+    e = static_cast<uint32_t>(series::ToDateTime(upper).GetYear() - series::ToDateTime(lower).GetYear() + 1);
+  }
+  if (monthRecurrence_ != RECURRENCE_FIXED) e *= 12u;
+  if (dayRecurrence_ != RECURRENCE_FIXED) e *= 31u;
+  if (weekRecurrence_ == RECURRENCE_EVERY) e *= 6u;
+  if (dayOfWeekRecurrence_ == RECURRENCE_FIXED)
+    e *= static_cast<uint32_t>(SetBits(static_cast<unsigned>(dayOfWeekMask_)));
+  if (hourRecurrence_ == RECURRENCE_EVERY) e *= 24u;
+  if (minuteRecurrence_ == RECURRENCE_EVERY) e *= 60u;
+  if (secondRecurrence_ == RECURRENCE_EVERY) e *= 60u;
+  if (millisecondRecurrence_ == RECURRENCE_EVERY) e *= 1000u;
+  int32_t const estimate = static_cast<int32_t>(e + 2u);
+  unsigned const capacity =
+      estimate >= 1 && static_cast<unsigned>(estimate) <= kMaxListing ? static_cast<unsigned>(estimate) : kMaxListing;
+
+  if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
+  ListSink sink(capacity);
+  unsigned n = 0;
+  if (!walk.Between(lower, upper, sink, n)) return 0;  // the array goes with the sink
+  *out = sink.Release();
+  return n;
+}
+
+// --- The routines, on DateTime values -----------------------------------------------
+
+bool TimeSeriesImpl::DateMatches(const DateTime* anchor, const DateTime& candidate) const {
+  Local const a = anchor != nullptr ? series::FromDateTime(*anchor) : 0;
+  return series::Walk(Snapshot()).DateMatches(anchor != nullptr ? &a : nullptr, series::FromDateTime(candidate));
+}
+
+bool TimeSeriesImpl::TimeMatches(const DateTime* anchor, const DateTime& candidate) const {
+  Local const a = anchor != nullptr ? series::FromDateTime(*anchor) : 0;
+  return series::Walk(Snapshot()).TimeMatches(anchor != nullptr ? &a : nullptr, series::FromDateTime(candidate));
+}
+
+bool TimeSeriesImpl::FindFirstDay(DateTime& day) const {
+  Local d = series::FromDateTime(day);
+  series::Walk walk(Snapshot());
+  if (!walk.FindFirstDay(d)) return false;
+  day = series::ToDateTime(d);
+  return true;
+}
+
+bool TimeSeriesImpl::NextDay(const DateTime& anchor, DateTime& result) const {
+  Local r;
+  series::Walk walk(Snapshot());
+  if (!walk.NextDay(series::FromDateTime(anchor), r)) return false;
+  result = series::ToDateTime(r);
+  return true;
+}
+
+bool TimeSeriesImpl::NextTime(const DateTime& previous, DateTime& result) const {
+  Local r;
+  bool const advanced = series::Walk(Snapshot()).NextTime(series::FromDateTime(previous), r);
+  result = series::ToDateTime(r);
+  return advanced;
+}
+
+// out[index] has just been written from `current`, so it is current's UTC
+// form.
+void TimeSeriesImpl::CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out,
+                                            DateTime& current) const {
+  if (!(from > out[index])) return;
+  current = current + TimeSpan(kHour);
+  out[index] = current.ToUTCTime();
+}
+
+}  // namespace QDataType

@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""Runs timeseries_bench and prints the time per occurrence of each schedule,
+ours and libical's, with the ratio, from the one run.
+
+  python3 bench/timeseries_ratios.py build/release/bench/timeseries_bench [extra args]
+
+The benchmarks are interleaved at random and repeated; the table shows the
+least CPU time of each (on a shared machine, interference only adds time).
+"""
+import json
+import subprocess
+import sys
+
+RULES = ["every day at 09:30", "every weekday at 09:00", "second Tuesday, 09:00", "every 15 minutes"]
+
+
+def main():
+    binary = sys.argv[1]
+    extra = sys.argv[2:] or ["--benchmark_min_time=0.2"]
+    out = subprocess.run(
+        [binary, "--benchmark_format=json", "--benchmark_repetitions=7",
+         "--benchmark_enable_random_interleaving=true"] + extra,
+        check=True, capture_output=True, text=True).stdout
+    per = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("run_type") != "iteration" or "error_occurred" in b:
+            continue
+        name = b["run_name"]  # BM_TimeSeries_Next/rule:0
+        us = 1e6 / b["items_per_second"]
+        per[name] = min(us, per.get(name, us))
+    print(f"{'schedule (next 1000)':<26}{'TimeSeries':>12}{'libical':>12}{'ratio':>8}")
+    for i, rule in enumerate(RULES):
+        ours = per.get(f"BM_TimeSeries_Next/rule:{i}")
+        peer = per.get(f"BM_Libical_Next/rule:{i}")
+        if ours is None or peer is None:
+            print(f"{rule:<26}{'(failed)':>12}")
+            continue
+        print(f"{rule:<26}{ours:>9.3f} us{peer:>9.3f} us{peer / ours:>7.1f}x")
+
+
+if __name__ == "__main__":
+    main()
