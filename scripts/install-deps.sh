@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing QDataType needs on a Debian machine:
 # compilers, test and benchmark frameworks, GMP (test oracle and benchmark
-# peer), ICU (locale data), the time-zone database, the locales the tests
-# use, Doxygen (API reference) and the Debian packaging tools. Safe to run repeatedly: it installs only what is missing.
+# peer), libical (benchmark peer), ICU (locale data), the time-zone database,
+# the locales the tests use, Doxygen (API reference) and the Debian packaging
+# tools. Safe to run repeatedly: it installs only what is missing.
 set -euo pipefail
 
 packages=(cmake make g++ clang-14 libclang-rt-14-dev
