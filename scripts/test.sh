@@ -3,7 +3,8 @@
 #   1. g++ build (warnings are errors), unit tests, benchmarks compiled;
 #   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
 #   3. clang build with ThreadSanitizer, the tests of values shared between
-#      threads;
+#      threads (tests/Concurrency and the thread tests of the stored times and
+#      schedules);
 #   4. the API reference (Doxygen; an undocumented public symbol fails), then a
 #      tiny project built against the installed tree, through add_subdirectory
 #      and, from the Debian package unpacked into a scratch root, by pkg-config;
@@ -57,8 +58,14 @@ tsan="-fsanitize=thread -fno-omit-frame-pointer"
 cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 -DQDT_WERROR=ON \
   -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF \
   -DCMAKE_CXX_FLAGS="$tsan" -DCMAKE_EXE_LINKER_FLAGS="$tsan" -DCMAKE_SHARED_LINKER_FLAGS="$tsan" >/dev/null
-cmake --build build/tsan -j"$jobs" --target Concurrency_tests
-if TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ./build/tsan/tests/Concurrency_tests >build/tsan.log 2>&1; then
+cmake --build build/tsan -j"$jobs" --target Concurrency_tests StoredTime_tests TimeSeries_tests
+# The shared-value tests, and the thread tests that live with their subsystem.
+tsan_run() {  # program, gtest filter
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "./build/tsan/tests/$1" --gtest_filter="$2" >>build/tsan.log 2>&1
+}
+: >build/tsan.log
+if tsan_run Concurrency_tests '*' && tsan_run StoredTime_tests 'VexTimeThreads.*' &&
+   tsan_run TimeSeries_tests '*.OneScheduleOnSeveralThreads'; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
