@@ -1,101 +1,101 @@
-// BigDecimal: an exact signed decimal number of unbounded length.
-//
-// The model
-// ---------
-// A BigDecimal is a string of decimal digits, a sign and a scale: the number
-// of digits that lie after the decimal point. Its value is
-// sign x digits x 10^-scale. The scale belongs to the value the way trailing
-// zeros belong to a written number: 1.50 (digits 150, scale 2) and 1.5
-// (digits 15, scale 1) are equal but print differently, and every result
-// keeps the scale its operation gives it.
-//
-// An object is in one of three states:
-//   - empty: made by the default constructor; Scale() is -1;
-//   - valid: holds a value, scale 0 or more;
-//   - invalid: was given text that is not a number; Scale() is -2.
-// A value is written once. An empty object accepts one assignment; a valid or
-// invalid one refuses every later assignment with BigDecimalException
-// "Cannot change BigDecimal value after it is initialized". Text that is not
-// a number never throws: test IsInvalid(). Reading an empty or invalid value
-// (anything but Scale and IsInvalid) throws "Invalid BigDecimal".
-//
-// Text
-// ----
-// Accepted: an optional sign, digits with at most one '.', and an optional
-// exponent marker 'e' or 'E' followed by an optional '+', an optional '-' and
-// digits: "12.340", "-.5", "5.", "+7", "1.5e3", "2.5E-3". Nothing else: no
-// spaces, no grouping, no second sign. A lower-case 'e' anywhere wins over an
-// earlier 'E'. The exponent moves the point: "1.5e3" is 1500 (scale 0),
-// "2.5e-3" is 0.0025 (scale 4); the scale may not exceed 2147483647. Trailing
-// zeros are kept ("1.50" has scale 2). Every text of zeros ("0", "-0.00",
-// ".") is zero with scale 0.
-//
-// An object made without a Buffer also remembers how many '0' characters
-// began the text's mantissa, and prints them again: "007" prints "007" and has
-// precision 3; made with a Buffer it prints "7", precision 1. "0.05" keeps the
-// digits "05" either way (its precision is 2, or 3 without a Buffer).
-//
-// From a double: the value is printed with "%f" (six fraction digits) in the
-// current C locale, the locale's decimal separator replaced by '.', and that
-// text is parsed: 0.1 becomes 0.100000; infinities and NaNs are invalid.
-//
-// Arithmetic
-// ----------
-// Sums, differences and products are exact. Quotients are truncated toward
-// zero at a chosen scale (-7 / 2 is -3). Result scales:
-//   a + b, a - b        max(scale a, scale b)
-//   a * b               scale a + scale b
-//   a / b               scale a
-//   a.Divide(b, s)      s (-1 means scale a)
-// When one operand of + or - is zero, the result is the other operand with
-// zeros appended up to the result scale: 2 + (1.000 - 1) is 2.000. A result
-// that is zero has sign 0 and prints "0" whatever its scale. Comparison is by
-// value. Checks come in this order: an empty or invalid operand ("Invalid
-// BigDecimal"), for Divide a scale below -1 ("Invalid scale request"), for
-// division a zero divisor ("Divide by Zero").
-//
-// Text output is plain decimal notation: no exponent, no grouping, no '+'.
-// ToWString(lcid) uses the decimal separator of a Windows locale identifier
-// (0x0409 '.', 0x0407 ','); for an unknown identifier the text stops after
-// the integer part.
-//
-// Memory
-// ------
-// A value's storage comes from the Buffer (arena) the object was made with,
-// or from the heap when it has none; arena storage is never freed piece by
-// piece. Arithmetic returns a new object in an owning ReturnPtr, placed in the
-// left operand's arena (or the heap); deleting it is right in both cases.
-// Scratch space for a computation always comes from the heap. When the arena
-// or the heap cannot supply storage, the operation throws std::bad_alloc.
-//
-// Limits
-// ------
-// A value may have at most kMaxDigits (100 million) digits, counting those an
-// exponent appends: longer text, such as "1e1000000000", is invalid, and is
-// refused before anything is allocated. An operation whose result could need
-// more digits throws std::length_error before allocating: for + and - the
-// digits the operands span once aligned to the result scale, plus one for a
-// carry; for * the sum of the operands' digits; for division the digits of
-// the quotient. So 1 + 1e-100000000 throws at once. A product whose scale
-// would pass 2147483647 also throws std::length_error, and so does printing a
-// value whose scale is above kMaxDigits (the text would be longer than any
-// value may be). Everything within the limit is computed exactly and in
-// time close to linear: parsing and printing are linear in the digits;
-// products use Karatsuba's method from about 320 digits of the shorter
-// operand and number-theoretic transforms from about 11,000 (n log n);
-// division is long division in base 10^18 while the quotient or the divisor
-// is shorter than about 2,700 digits (cost: their product), and Newton's
-// method above (a few products). Measured on a two-core server: a product
-// of two 10^7-digit operands in about 0.3 s, a quotient of 2 x 10^7 by 10^7
-// digits in about 1 s, and at 3 x 10^7 digits 0.85 s and 2.9 s; at the limit
-// (a product of two 5 x 10^7-digit operands, a quotient of 10^8 digits) that
-// extrapolates to about 1.5 s and 12 s. Working storage, from the heap, is
-// about ten bytes per digit of the longer operand or result.
-//
-// Thread safety: distinct objects may be used from distinct threads, and
-// one object may be read (compared, printed, used as an operand) from several
-// threads at once, except that results are placed in the left operand's
-// arena, which is no safer to share between threads than any other arena.
+/// BigDecimal: an exact signed decimal number of unbounded length.
+///
+/// The model
+/// ---------
+/// A BigDecimal is a string of decimal digits, a sign and a scale: the number
+/// of digits that lie after the decimal point. Its value is
+/// sign x digits x 10^-scale. The scale belongs to the value the way trailing
+/// zeros belong to a written number: 1.50 (digits 150, scale 2) and 1.5
+/// (digits 15, scale 1) are equal but print differently, and every result
+/// keeps the scale its operation gives it.
+///
+/// An object is in one of three states:
+///   - empty: made by the default constructor; Scale() is -1;
+///   - valid: holds a value, scale 0 or more;
+///   - invalid: was given text that is not a number; Scale() is -2.
+/// A value is written once. An empty object accepts one assignment; a valid or
+/// invalid one refuses every later assignment with BigDecimalException
+/// "Cannot change BigDecimal value after it is initialized". Text that is not
+/// a number never throws: test IsInvalid(). Reading an empty or invalid value
+/// (anything but Scale and IsInvalid) throws "Invalid BigDecimal".
+///
+/// Text
+/// ----
+/// Accepted: an optional sign, digits with at most one '.', and an optional
+/// exponent marker 'e' or 'E' followed by an optional '+', an optional '-' and
+/// digits: "12.340", "-.5", "5.", "+7", "1.5e3", "2.5E-3". Nothing else: no
+/// spaces, no grouping, no second sign. A lower-case 'e' anywhere wins over an
+/// earlier 'E'. The exponent moves the point: "1.5e3" is 1500 (scale 0),
+/// "2.5e-3" is 0.0025 (scale 4); the scale may not exceed 2147483647. Trailing
+/// zeros are kept ("1.50" has scale 2). Every text of zeros ("0", "-0.00",
+/// ".") is zero with scale 0.
+///
+/// An object made without a Buffer also remembers how many '0' characters
+/// began the text's mantissa, and prints them again: "007" prints "007" and has
+/// precision 3; made with a Buffer it prints "7", precision 1. "0.05" keeps the
+/// digits "05" either way (its precision is 2, or 3 without a Buffer).
+///
+/// From a double: the value is printed with "%f" (six fraction digits) in the
+/// current C locale, the locale's decimal separator replaced by '.', and that
+/// text is parsed: 0.1 becomes 0.100000; infinities and NaNs are invalid.
+///
+/// Arithmetic
+/// ----------
+/// Sums, differences and products are exact. Quotients are truncated toward
+/// zero at a chosen scale (-7 / 2 is -3). Result scales:
+///   a + b, a - b        max(scale a, scale b)
+///   a * b               scale a + scale b
+///   a / b               scale a
+///   a.Divide(b, s)      s (-1 means scale a)
+/// When one operand of + or - is zero, the result is the other operand with
+/// zeros appended up to the result scale: 2 + (1.000 - 1) is 2.000. A result
+/// that is zero has sign 0 and prints "0" whatever its scale. Comparison is by
+/// value. Checks come in this order: an empty or invalid operand ("Invalid
+/// BigDecimal"), for Divide a scale below -1 ("Invalid scale request"), for
+/// division a zero divisor ("Divide by Zero").
+///
+/// Text output is plain decimal notation: no exponent, no grouping, no '+'.
+/// ToWString(lcid) uses the decimal separator of a Windows locale identifier
+/// (0x0409 '.', 0x0407 ','); for an unknown identifier the text stops after
+/// the integer part.
+///
+/// Memory
+/// ------
+/// A value's storage comes from the Buffer (arena) the object was made with,
+/// or from the heap when it has none; arena storage is never freed piece by
+/// piece. Arithmetic returns a new object in an owning ReturnPtr, placed in the
+/// left operand's arena (or the heap); deleting it is right in both cases.
+/// Scratch space for a computation always comes from the heap. When the arena
+/// or the heap cannot supply storage, the operation throws std::bad_alloc.
+///
+/// Limits
+/// ------
+/// A value may have at most kMaxDigits (100 million) digits, counting those an
+/// exponent appends: longer text, such as "1e1000000000", is invalid, and is
+/// refused before anything is allocated. An operation whose result could need
+/// more digits throws std::length_error before allocating: for + and - the
+/// digits the operands span once aligned to the result scale, plus one for a
+/// carry; for * the sum of the operands' digits; for division the digits of
+/// the quotient. So 1 + 1e-100000000 throws at once. A product whose scale
+/// would pass 2147483647 also throws std::length_error, and so does printing a
+/// value whose scale is above kMaxDigits (the text would be longer than any
+/// value may be). Everything within the limit is computed exactly and in
+/// time close to linear: parsing and printing are linear in the digits;
+/// products use Karatsuba's method from about 320 digits of the shorter
+/// operand and number-theoretic transforms from about 11,000 (n log n);
+/// division is long division in base 10^18 while the quotient or the divisor
+/// is shorter than about 2,700 digits (cost: their product), and Newton's
+/// method above (a few products). Measured on a two-core server: a product
+/// of two 10^7-digit operands in about 0.3 s, a quotient of 2 x 10^7 by 10^7
+/// digits in about 1 s, and at 3 x 10^7 digits 0.85 s and 2.9 s; at the limit
+/// (a product of two 5 x 10^7-digit operands, a quotient of 10^8 digits) that
+/// extrapolates to about 1.5 s and 12 s. Working storage, from the heap, is
+/// about ten bytes per digit of the longer operand or result.
+///
+/// Thread safety: distinct objects may be used from distinct threads, and
+/// one object may be read (compared, printed, used as an operand) from several
+/// threads at once, except that results are placed in the left operand's
+/// arena, which is no safer to share between threads than any other arena.
 #pragma once
 
 #include <cstddef>

@@ -1,146 +1,146 @@
-// Variant: one value of one of fourteen kinds, or nothing.
-//
-// The model
-// ---------
-// A Variant holds a kind (`GetVarType()`) and a value of that kind:
-//
-//   VAR_EMPTY (-1)   nothing                VAR_WSTRING (9)      a wide string
-//   VAR_INT (1)      int                    VAR_BINARY (11)      a Binary blob
-//   VAR_UNSIGNED (2) unsigned int           VAR_DATE (14)        a DateTime read as a date
-//   VAR_SHORT (21)   short                  VAR_TIME (15)        a DateTime read as a time of day
-//   VAR_LONG (22)    a 32-bit long          VAR_DATETIME (16)    a DateTime
-//   VAR_INT64 (34)   long long              VAR_BIGDECIMAL (30)  a BigDecimal
-//   VAR_FLOAT (7)    float                  VAR_CELLFMTDATA (31) a CellFmtData
-//   VAR_DOUBLE (6)   double
-//
-// Numbers live inside the object and never allocate. Every other kind is a
-// copy that the Variant owns. No constructor or assignment makes VAR_LONG
-// (it holds a 32-bit value and prints with "%ld"), but everything accepts it.
-//
-// Assignment first drops the old value, then stores the new one, so an
-// assignment that throws leaves the Variant empty. Assigning a value that
-// lives inside the Variant itself (`v = *v.ToDateTime()`, the text of
-// `GetRawWString()`) is safe: the copy is made before the old value goes.
-//
-// Memory
-// ------
-// A Variant made with a `QBase::Buffer*` (an arena) places every object it
-// owns in that arena, string characters included, and frees nothing: the
-// arena takes it all back. Without one it uses the heap and frees what it
-// owns when the value changes or the Variant is destroyed. The buffer stays
-// for the Variant's life; only `swap` exchanges it, together with the value.
-// A copy (`Variant(Variant const&)`) takes the source's buffer and contract,
-// so the copy of an arena Variant lives in the same arena. When the arena
-// cannot supply an object, the assignment throws std::bad_alloc (the Variant
-// is then empty); a blob whose bytes the arena refuses is held empty, as
-// `CreateBinary` leaves it.
-//
-// Memory contracts
-// ----------------
-// A Variant made with `Variant(MemoryContract*)` (or copied from one) keeps a
-// counted reference to the contract for its whole life. Without an arena,
-// each assignment that copies a string or a blob asks the contract first:
-//
-//   Reserve(size, 1)   size = (16-bit units + 1) x 2 for a string (text
-//                      given as UTF-8 is converted first), the byte count
-//                      for a blob; a non-zero answer throws VariantException
-//                      "Not enough memory left." and leaves the Variant empty
-//   ...the copy is made on the heap...
-//   Release(size)      its answer is ignored
-//
-// Constructors from a value never ask; the copy constructor does, since it
-// copies through assignment. With an arena the contract is never called.
-// `swap` leaves each contract where it is.
-//
-// Conversions
-// -----------
-// The numeric conversions never throw; a kind without a numeric reading
-// gives 0. Integers convert by C++'s modular rules (low 16 bits for a short,
-// sign- or zero-extension upward, the 32 bits reinterpreted between int and
-// unsigned). Floating values (and a CellFmtData's value) are truncated toward
-// zero into 32 bits for short, int and unsigned (then cut or reinterpreted)
-// and into 64 bits for long long. A floating value outside that signed range,
-// or a NaN, gives the processor's "integer indefinite": INT_MIN (so 0 as a
-// short, 2147483648 as an unsigned) or LLONG_MIN. A string is read only by
-// `operator int`: leading spaces and tabs (U+0009..U+000D, U+0020), an
-// optional sign, then ASCII decimal digits, saturating at INT_MIN and INT_MAX;
-// no digits give 0. A BigDecimal has no numeric reading.
-//
-// `ToDateTime`, `ToBigDecimal`, `ToBinary`, `operator DateTime` and
-// `operator CellFmtData` accept only their kinds and otherwise throw
-// VariantException "Cannot convert to ... type". Pointers they return stay
-// owned by the Variant and are valid until its value changes.
-//
-// Comparison
-// ----------
-// `operator==` with a plain number is true only for a number kind and
-// compares as C++ would after the kinds meet: in double when either side is
-// a double, else in float when either is a float, else as 64-bit integers
-// when either side is 64 bits wide, else as 32-bit patterns (so a
-// VAR_UNSIGNED 4294967295 equals the int -1). A CellFmtData and a string are
-// not numbers here. A Variant compared with a Variant uses this Variant's
-// value in the form that matches its kind, applied to the other:
-// VAR_DOUBLE 3.0 equals VAR_INT 3 both ways. Dates are not symmetric:
-// VAR_DATE compares year, month and day and only with a VAR_DATE, VAR_TIME
-// the time of day and only with a VAR_TIME, while VAR_DATETIME compares the
-// whole DateTime with any of the three. An empty Variant equals only an empty
-// one. Narrow text given to `operator==` is converted from UTF-8; a null text,
-// narrow or wide, is the empty text.
-//
-// `operator<` orders kinds that `IsTypeComparable` accepts (numbers among
-// themselves, the date kinds among themselves, any other kind with its own,
-// and anything with VAR_EMPTY, which comes first) and throws VariantException
-// "Variant types incomparable" for the rest. Numbers compare as doubles,
-// except that a VAR_INT64 on the left compares both sides as long long (so
-// VAR_INT64 3 < VAR_DOUBLE 3.5 is false). Strings order unit by unit as
-// unsigned 16-bit numbers, a proper prefix first; blobs by `Binary::IsLess`;
-// decimals by value (an empty or invalid one throws BigDecimalException
-// "Invalid BigDecimal", as `==` does).
-//
-// Text
-// ----
-// Narrow text is UTF-8. Per kind:
-//
-//   kind              ToString()              ToStringVBBehavior()  ToWString()
-//   INT, UNSIGNED     "%d" (4294967295 is -1) "%d"                  "%d"
-//   SHORT             "%d"                    "%d"                  "%d"
-//   LONG              "%ld"                   "%ld"                 "%ld"
-//   INT64             "%lld"                  "%lld"                "%lld"
-//   FLOAT, DOUBLE     "%.15f"                 "%.15g"               "%.15f"
-//   WSTRING           the text in UTF-8       the same              the text
-//   the date kinds    DateTime::ToString()    ToDateString()        DateTime::ToWString()
-//   BIGDECIMAL        BigDecimal::ToString()  the same              BigDecimal::ToWString()
-//   BINARY            null                    null                  null
-//   CELLFMTDATA       null                    null                  "%f" of the value
-//   EMPTY             ""                      ""                    ""
-//
-// "null" is a ReturnString/ReturnWString made from a null pointer
-// (`GetString()` null, length 0). A float prints its value widened to double
-// (0.1f prints 0.100000001490116). Numbers follow the C locale's decimal
-// separator. Every value prints in full: "%.15f" of the largest doubles takes
-// up to 326 characters (wider than a 256-character work area would allow).
-//
-// The buffer forms `ToString(buffer, size)` and `ToWString(buffer, size)`
-// write the text of `ToString()` and `ToWString()`, each its own, except
-// that kinds whose text is null, and VAR_CELLFMTDATA in the wide form, write
-// the empty text. A null buffer or a size of 0 writes nothing; otherwise at
-// most size - 1 units of text are copied and a terminator follows (a UTF-8
-// sequence may be cut). `GetStringLength()` is the byte length of
-// `ToString()`'s text; `GetWStringLength()` the unit length of the buffer
-// form's text. Numbers print without allocating in the buffer forms and the
-// length functions.
-//
-// Thread safety: distinct Variants may be used from distinct threads, and one
-// Variant may be read (converted, compared, printed) from several threads at
-// once. A copy made with the copy constructor takes its storage from the
-// source's arena, which is no safer to share between threads than any other
-// arena, and asks the source's contract.
-//
-// Declarations: the constructors from a `Buffer*` and from a
-// `MemoryContract*` are explicit, so that a pointer never becomes a Variant
-// by accident. Take a DateTime or a CellFmtData out by copy-initialisation
-// (`DateTime d = v;`): a cast would also weigh `DateTime(double)` through
-// `operator double` and is ambiguous.
+/// Variant: one value of one of fourteen kinds, or nothing.
+///
+/// The model
+/// ---------
+/// A Variant holds a kind (`GetVarType()`) and a value of that kind:
+///
+///   VAR_EMPTY (-1)   nothing                VAR_WSTRING (9)      a wide string
+///   VAR_INT (1)      int                    VAR_BINARY (11)      a Binary blob
+///   VAR_UNSIGNED (2) unsigned int           VAR_DATE (14)        a DateTime read as a date
+///   VAR_SHORT (21)   short                  VAR_TIME (15)        a DateTime read as a time of day
+///   VAR_LONG (22)    a 32-bit long          VAR_DATETIME (16)    a DateTime
+///   VAR_INT64 (34)   long long              VAR_BIGDECIMAL (30)  a BigDecimal
+///   VAR_FLOAT (7)    float                  VAR_CELLFMTDATA (31) a CellFmtData
+///   VAR_DOUBLE (6)   double
+///
+/// Numbers live inside the object and never allocate. Every other kind is a
+/// copy that the Variant owns. No constructor or assignment makes VAR_LONG
+/// (it holds a 32-bit value and prints with "%ld"), but everything accepts it.
+///
+/// Assignment first drops the old value, then stores the new one, so an
+/// assignment that throws leaves the Variant empty. Assigning a value that
+/// lives inside the Variant itself (`v = *v.ToDateTime()`, the text of
+/// `GetRawWString()`) is safe: the copy is made before the old value goes.
+///
+/// Memory
+/// ------
+/// A Variant made with a `QBase::Buffer*` (an arena) places every object it
+/// owns in that arena, string characters included, and frees nothing: the
+/// arena takes it all back. Without one it uses the heap and frees what it
+/// owns when the value changes or the Variant is destroyed. The buffer stays
+/// for the Variant's life; only `swap` exchanges it, together with the value.
+/// A copy (`Variant(Variant const&)`) takes the source's buffer and contract,
+/// so the copy of an arena Variant lives in the same arena. When the arena
+/// cannot supply an object, the assignment throws std::bad_alloc (the Variant
+/// is then empty); a blob whose bytes the arena refuses is held empty, as
+/// `CreateBinary` leaves it.
+///
+/// Memory contracts
+/// ----------------
+/// A Variant made with `Variant(MemoryContract*)` (or copied from one) keeps a
+/// counted reference to the contract for its whole life. Without an arena,
+/// each assignment that copies a string or a blob asks the contract first:
+///
+///   Reserve(size, 1)   size = (16-bit units + 1) x 2 for a string (text
+///                      given as UTF-8 is converted first), the byte count
+///                      for a blob; a non-zero answer throws VariantException
+///                      "Not enough memory left." and leaves the Variant empty
+///   ...the copy is made on the heap...
+///   Release(size)      its answer is ignored
+///
+/// Constructors from a value never ask; the copy constructor does, since it
+/// copies through assignment. With an arena the contract is never called.
+/// `swap` leaves each contract where it is.
+///
+/// Conversions
+/// -----------
+/// The numeric conversions never throw; a kind without a numeric reading
+/// gives 0. Integers convert by C++'s modular rules (low 16 bits for a short,
+/// sign- or zero-extension upward, the 32 bits reinterpreted between int and
+/// unsigned). Floating values (and a CellFmtData's value) are truncated toward
+/// zero into 32 bits for short, int and unsigned (then cut or reinterpreted)
+/// and into 64 bits for long long. A floating value outside that signed range,
+/// or a NaN, gives the processor's "integer indefinite": INT_MIN (so 0 as a
+/// short, 2147483648 as an unsigned) or LLONG_MIN. A string is read only by
+/// `operator int`: leading spaces and tabs (U+0009..U+000D, U+0020), an
+/// optional sign, then ASCII decimal digits, saturating at INT_MIN and INT_MAX;
+/// no digits give 0. A BigDecimal has no numeric reading.
+///
+/// `ToDateTime`, `ToBigDecimal`, `ToBinary`, `operator DateTime` and
+/// `operator CellFmtData` accept only their kinds and otherwise throw
+/// VariantException "Cannot convert to ... type". Pointers they return stay
+/// owned by the Variant and are valid until its value changes.
+///
+/// Comparison
+/// ----------
+/// `operator==` with a plain number is true only for a number kind and
+/// compares as C++ would after the kinds meet: in double when either side is
+/// a double, else in float when either is a float, else as 64-bit integers
+/// when either side is 64 bits wide, else as 32-bit patterns (so a
+/// VAR_UNSIGNED 4294967295 equals the int -1). A CellFmtData and a string are
+/// not numbers here. A Variant compared with a Variant uses this Variant's
+/// value in the form that matches its kind, applied to the other:
+/// VAR_DOUBLE 3.0 equals VAR_INT 3 both ways. Dates are not symmetric:
+/// VAR_DATE compares year, month and day and only with a VAR_DATE, VAR_TIME
+/// the time of day and only with a VAR_TIME, while VAR_DATETIME compares the
+/// whole DateTime with any of the three. An empty Variant equals only an empty
+/// one. Narrow text given to `operator==` is converted from UTF-8; a null text,
+/// narrow or wide, is the empty text.
+///
+/// `operator<` orders kinds that `IsTypeComparable` accepts (numbers among
+/// themselves, the date kinds among themselves, any other kind with its own,
+/// and anything with VAR_EMPTY, which comes first) and throws VariantException
+/// "Variant types incomparable" for the rest. Numbers compare as doubles,
+/// except that a VAR_INT64 on the left compares both sides as long long (so
+/// VAR_INT64 3 < VAR_DOUBLE 3.5 is false). Strings order unit by unit as
+/// unsigned 16-bit numbers, a proper prefix first; blobs by `Binary::IsLess`;
+/// decimals by value (an empty or invalid one throws BigDecimalException
+/// "Invalid BigDecimal", as `==` does).
+///
+/// Text
+/// ----
+/// Narrow text is UTF-8. Per kind:
+///
+///   kind              ToString()              ToStringVBBehavior()  ToWString()
+///   INT, UNSIGNED     "%d" (4294967295 is -1) "%d"                  "%d"
+///   SHORT             "%d"                    "%d"                  "%d"
+///   LONG              "%ld"                   "%ld"                 "%ld"
+///   INT64             "%lld"                  "%lld"                "%lld"
+///   FLOAT, DOUBLE     "%.15f"                 "%.15g"               "%.15f"
+///   WSTRING           the text in UTF-8       the same              the text
+///   the date kinds    DateTime::ToString()    ToDateString()        DateTime::ToWString()
+///   BIGDECIMAL        BigDecimal::ToString()  the same              BigDecimal::ToWString()
+///   BINARY            null                    null                  null
+///   CELLFMTDATA       null                    null                  "%f" of the value
+///   EMPTY             ""                      ""                    ""
+///
+/// "null" is a ReturnString/ReturnWString made from a null pointer
+/// (`GetString()` null, length 0). A float prints its value widened to double
+/// (0.1f prints 0.100000001490116). Numbers follow the C locale's decimal
+/// separator. Every value prints in full: "%.15f" of the largest doubles takes
+/// up to 326 characters (wider than a 256-character work area would allow).
+///
+/// The buffer forms `ToString(buffer, size)` and `ToWString(buffer, size)`
+/// write the text of `ToString()` and `ToWString()`, each its own, except
+/// that kinds whose text is null, and VAR_CELLFMTDATA in the wide form, write
+/// the empty text. A null buffer or a size of 0 writes nothing; otherwise at
+/// most size - 1 units of text are copied and a terminator follows (a UTF-8
+/// sequence may be cut). `GetStringLength()` is the byte length of
+/// `ToString()`'s text; `GetWStringLength()` the unit length of the buffer
+/// form's text. Numbers print without allocating in the buffer forms and the
+/// length functions.
+///
+/// Thread safety: distinct Variants may be used from distinct threads, and one
+/// Variant may be read (converted, compared, printed) from several threads at
+/// once. A copy made with the copy constructor takes its storage from the
+/// source's arena, which is no safer to share between threads than any other
+/// arena, and asks the source's contract.
+///
+/// Declarations: the constructors from a `Buffer*` and from a
+/// `MemoryContract*` are explicit, so that a pointer never becomes a Variant
+/// by accident. Take a DateTime or a CellFmtData out by copy-initialisation
+/// (`DateTime d = v;`): a cast would also weigh `DateTime(double)` through
+/// `operator double` and is ambiguous.
 #pragma once
 
 #include <cstdint>
