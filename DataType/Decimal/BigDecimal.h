@@ -1,4 +1,8 @@
+/// @file
 /// BigDecimal: an exact signed decimal number of unbounded length.
+///
+/// @class QDataType::BigDecimal
+/// An exact signed decimal number of unbounded length.
 ///
 /// The model
 /// ---------
@@ -43,10 +47,12 @@
 /// ----------
 /// Sums, differences and products are exact. Quotients are truncated toward
 /// zero at a chosen scale (-7 / 2 is -3). Result scales:
+/// @code{.unparsed}
 ///   a + b, a - b        max(scale a, scale b)
 ///   a * b               scale a + scale b
 ///   a / b               scale a
 ///   a.Divide(b, s)      s (-1 means scale a)
+/// @endcode
 /// When one operand of + or - is zero, the result is the other operand with
 /// zeros appended up to the result scale: 2 + (1.000 - 1) is 2.000. A result
 /// that is zero has sign 0 and prints "0" whatever its scale. Comparison is by
@@ -109,98 +115,116 @@
 
 namespace QDataType {
 
-// Raised for misuse of a BigDecimal; the text tells which.
+/// Raised for misuse of a BigDecimal; the text tells which.
 class QDT_API BigDecimalException : public QBase::Message {
  public:
+  /// An empty message (domain MESSAGE_DOMAIN_UNKNOWN, id 0); the library sets
+  /// the id and the text when it raises one.
   BigDecimalException();
+  /// Copies domain, id and text.
   BigDecimalException(BigDecimalException const& other);
+  /// Copies domain, id and text.
   BigDecimalException& operator=(BigDecimalException const& other);
   ~BigDecimalException() override;
 };
 
 class QDT_API BigDecimal {
  public:
-  // The most digits a value may have.
+  /// The most digits a value may have.
   static constexpr int kMaxDigits = 100000000;
 
+  /// The owning pointer that arithmetic returns; deleting through it is right
+  /// for heap and arena results alike.
   using Ptr = QBase::ReturnPtr<BigDecimal, QBase::DeleteC<BigDecimal>>;
 
   // --- Construction ------------------------------------------------------
 
-  // Empty.
+  /// Empty.
   explicit BigDecimal(QBase::Buffer* buffer = nullptr);
-  // Parsed from text; invalid when it is not a number (null included).
+  /// Parsed from text; invalid when it is not a number (null included).
   BigDecimal(char const* text, QBase::Buffer* buffer);
-  // The wide text converted to UTF-8, then parsed.
+  /// The wide text converted to UTF-8, then parsed.
   BigDecimal(unsigned short const* text, QBase::Buffer* buffer);
-  // The value printed with "%d", then parsed.
+  /// The value printed with "%d", then parsed.
   BigDecimal(int value, QBase::Buffer* buffer);
-  // The value printed with "%f" in the current C locale, then parsed.
+  /// The value printed with "%f" in the current C locale, then parsed.
   BigDecimal(double value, QBase::Buffer* buffer);
-  // Empty, then assigned from other.
+  /// Empty, then assigned from other.
   BigDecimal(BigDecimal const& other, QBase::Buffer* buffer);
+  /// Empty, on the heap, then assigned from other.
   BigDecimal(BigDecimal const& other);
+  /// Frees heap storage; arena storage goes back with the arena.
   ~BigDecimal();
 
-  // Allowed only while this object is empty; copies other's state (empty,
-  // invalid or its value) into this object's storage.
+  /// Allowed only while this object is empty; copies other's state (empty,
+  /// invalid or its value) into this object's storage.
   BigDecimal& operator=(BigDecimal const& other);
-  // Exchanges values, scales and arenas.
+  /// Exchanges values, scales and arenas.
   void swap(BigDecimal& other) noexcept;
 
   // --- Reading -----------------------------------------------------------
 
-  // The scale; -1 when empty, -2 when invalid. Never throws.
+  /// The scale; -1 when empty, -2 when invalid. Never throws.
   int Scale() const noexcept { return scale_; }
-  // +1, 0 or -1.
+  /// +1, 0 or -1.
   int Signum() const;
-  // Digits of the value, counting the remembered leading zeros of its text.
+  /// Digits of the value, counting the remembered leading zeros of its text.
   int Precision() const;
-  // True when empty or invalid.
+  /// True when empty or invalid.
   bool IsInvalid() const noexcept { return scale_ < 0; }
 
   // --- Arithmetic (results in this object's arena) -------------------------
 
+  /// The exact sum, difference or product, at the scale the model gives.
+  ///@{
   Ptr operator+(BigDecimal const& b);
   Ptr operator-(BigDecimal const& b);
   Ptr operator*(BigDecimal const& b);
-  // Truncated at this object's scale.
+  ///@}
+  /// Truncated at this object's scale.
   Ptr operator/(BigDecimal const& b);
-  // Truncated at the given scale; -1 means this object's scale.
+  /// Truncated at the given scale; -1 means this object's scale.
   Ptr Divide(BigDecimal const& b, int scale);
 
-  // -1, 0 or 1 as this value is less than, equal to or greater than b.
+  /// -1, 0 or 1 as this value is less than, equal to or greater than b.
   int CompareTo(BigDecimal const& b) const;
+  /// Comparison by value, through CompareTo.
+  ///@{
   bool operator==(BigDecimal const& b) const { return CompareTo(b) == 0; }
   bool operator<(BigDecimal const& b) const { return CompareTo(b) < 0; }
   bool operator>(BigDecimal const& b) const { return CompareTo(b) > 0; }
+  ///@}
 
   // --- Text --------------------------------------------------------------
 
+  /// The value in plain decimal notation, '.' as the decimal separator.
+  ///@{
   QBase::ReturnString ToString();
   QBase::ReturnWString ToWString();
-  // With the decimal separator of a Windows locale identifier.
+  ///@}
+  /// With the decimal separator of a Windows locale identifier.
   QBase::ReturnWString ToWString(unsigned long locale);
-  // Always the empty text.
+  /// Always the empty text.
   QBase::ReturnWString MantissaToWString();
-  // The digits before the point ("0" when there are none).
+  /// The digits before the point ("0" when there are none).
   QBase::ReturnString GetIntegerDigits();
-  // The digits after the point, exactly Scale() of them ("0" for zero).
+  /// The digits after the point, exactly Scale() of them ("0" for zero).
   QBase::ReturnString GetFractionDigits();
 
   // --- Placement -----------------------------------------------------------
-  // Objects made with new remember where their storage came from, so that
-  // delete (and ReturnPtr) frees heap storage and leaves arena storage alone.
-
+  /// Objects made with new remember where their storage came from, so that
+  /// delete (and ReturnPtr) frees heap storage and leaves arena storage alone.
+  ///@{
   static void* operator new(std::size_t size);
   static void* operator new(std::size_t size, std::nothrow_t const&) noexcept;
-  // Storage from the arena, or the heap when it is null; null on failure.
+  /// Storage from the arena, or the heap when it is null; null on failure.
   static void* operator new(std::size_t size, QBase::Buffer* buffer) noexcept;
   static void* operator new(std::size_t, void* where) noexcept { return where; }
   static void operator delete(void* p) noexcept;
   static void operator delete(void* p, std::nothrow_t const&) noexcept;
   static void operator delete(void* p, QBase::Buffer* buffer) noexcept;
   static void operator delete(void*, void*) noexcept {}
+  ///@}
 
  private:
   void _StrToBigDecimal(char const* text);

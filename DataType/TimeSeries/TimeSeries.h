@@ -130,13 +130,13 @@ enum RECURRENCE : int {
 /// The exception of the recurrence schedules: "Invalid parameter".
 class QDT_API TimeSeriesException : public QBase::Message {
  public:
-  /// The message "Invalid parameter", domain MESSAGE_DOMAIN_UNKNOWN, id -1.
+  /// An empty message (domain MESSAGE_DOMAIN_UNKNOWN, id 0); the library sets
+  /// the id and the text when it raises one.
   TimeSeriesException();
-  /// A copy of the message.
+  /// Copies domain, id and text.
   TimeSeriesException(TimeSeriesException const& other);
-  /// Copies the message.
+  /// Copies domain, id and text.
   TimeSeriesException& operator=(TimeSeriesException const& other);
-  /// Releases the message.
   ~TimeSeriesException() override;
 };
 
