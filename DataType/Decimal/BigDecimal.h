@@ -197,7 +197,7 @@ class QDT_API BigDecimal {
 
   // --- Text --------------------------------------------------------------
 
-  /// The value in plain decimal notation, '.' as the decimal separator.
+  /// The value in plain decimal notation, with a point as the decimal separator.
   ///@{
   QBase::ReturnString ToString();
   QBase::ReturnWString ToWString();

@@ -202,7 +202,9 @@ class QDT_API TimeSeries {
   virtual RECURRENCE GetMillisecondRecurrence() = 0;
   ///@}
 
-  /// Values. Refused (false, field unchanged):
+  /// Store a unit's value; true, or false with the field unchanged when
+  /// refused:
+  /// @code{.unparsed}
   ///   PutYear                    v < 1 while the year recurrence is EVERY
   ///   PutMonth, PutDay, PutWeek  v = 0, and v < 0 while the unit's recurrence
   ///                              is EVERY
@@ -210,6 +212,7 @@ class QDT_API TimeSeries {
   ///   PutHour                    outside 0..23
   ///   PutMinute, PutSecond       outside 0..59
   ///   PutMillisecond             outside 0..999
+  /// @endcode
   ///@{
   virtual bool PutYear(int year) = 0;
   virtual bool PutMonth(int month) = 0;
