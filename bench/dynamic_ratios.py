@@ -6,29 +6,18 @@ expiration and record figures.
 
   python3 bench/dynamic_ratios.py build/release/bench/dynamic_bench [extra args]
 
-The benchmarks are interleaved at random and repeated; the table shows the
+The benchmarks run interleaved and repeated (benchrun.py); the table shows the
 least CPU time of each (on a shared machine, interference only adds time).
 """
-import json
-import subprocess
 import sys
+
+import benchrun
 
 
 def main():
     binary = sys.argv[1]
     extra = sys.argv[2:] or ["--benchmark_min_time=0.2"]
-    out = subprocess.run(
-        [binary, "--benchmark_format=json", "--benchmark_repetitions=7",
-         "--benchmark_enable_random_interleaving=true"] + extra,
-        check=True, capture_output=True, text=True).stdout
-    times = {}
-    for b in json.loads(out)["benchmarks"]:
-        if b.get("run_type") != "iteration":
-            continue
-        name = b["run_name"]
-        scale = {"ns": 1.0, "us": 1e3, "ms": 1e6}[b["time_unit"]]
-        t = b["cpu_time"] * scale
-        times[name] = min(t, times.get(name, t))
+    times = benchrun.least(benchrun.run(binary, extra))
 
     print(f"{'kind':<24}{'resolve':>10}{'zone share':>12}{'peer':>10}{'ratio':>8}")
     resolve = sorted((n for n in times if n.startswith("BM_Resolve/")),
@@ -44,7 +33,7 @@ def main():
     print()
     others = [n for n in times if n.startswith(("BM_Expiration/", "BM_SaveObj/", "BM_LoadObj/"))]
     for name in sorted(others, key=lambda n: (n.split("/")[0], n)):
-            print(f"{name:<40}{times[name]:8.0f}ns")
+        print(f"{name:<40}{times[name]:8.0f}ns")
 
 
 if __name__ == "__main__":

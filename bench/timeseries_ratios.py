@@ -4,12 +4,12 @@ ours and libical's, with the ratio, from the one run.
 
   python3 bench/timeseries_ratios.py build/release/bench/timeseries_bench [extra args]
 
-The benchmarks are interleaved at random and repeated; the table shows the
+The benchmarks run interleaved and repeated (benchrun.py); the table shows the
 least CPU time of each (on a shared machine, interference only adds time).
 """
-import json
-import subprocess
 import sys
+
+import benchrun
 
 RULES = ["every day at 09:30", "every weekday at 09:00", "second Tuesday, 09:00", "every 15 minutes"]
 
@@ -17,17 +17,8 @@ RULES = ["every day at 09:30", "every weekday at 09:00", "second Tuesday, 09:00"
 def main():
     binary = sys.argv[1]
     extra = sys.argv[2:] or ["--benchmark_min_time=0.2"]
-    out = subprocess.run(
-        [binary, "--benchmark_format=json", "--benchmark_repetitions=7",
-         "--benchmark_enable_random_interleaving=true"] + extra,
-        check=True, capture_output=True, text=True).stdout
-    per = {}
-    for b in json.loads(out)["benchmarks"]:
-        if b.get("run_type") != "iteration" or "error_occurred" in b:
-            continue
-        name = b["run_name"]  # BM_TimeSeries_Next/rule:0
-        us = 1e6 / b["items_per_second"]
-        per[name] = min(us, per.get(name, us))
+    # Microseconds per occurrence, by name (BM_TimeSeries_Next/rule:0).
+    per = benchrun.least(benchrun.run(binary, extra), value=lambda b: 1e6 / b["items_per_second"])
     print(f"{'schedule (next 1000)':<26}{'TimeSeries':>12}{'libical':>12}{'ratio':>8}")
     for i, rule in enumerate(RULES):
         ours = per.get(f"BM_TimeSeries_Next/rule:{i}")

@@ -4,28 +4,18 @@ std::variant peer, from the one run.
 
   python3 bench/variant_ratios.py build/release/bench/variant_bench [extra args]
 
-The benchmarks are interleaved at random and repeated; the table shows the
+The benchmarks run interleaved and repeated (benchrun.py); the table shows the
 least CPU time of each (on a shared machine, interference only adds time).
 """
-import json
-import subprocess
 import sys
+
+import benchrun
 
 
 def main():
     binary = sys.argv[1]
     extra = sys.argv[2:] or ["--benchmark_min_time=0.2"]
-    out = subprocess.run(
-        [binary, "--benchmark_format=json", "--benchmark_repetitions=7",
-         "--benchmark_enable_random_interleaving=true"] + extra,
-        check=True, capture_output=True, text=True).stdout
-    times = {}
-    for b in json.loads(out)["benchmarks"]:
-        if b.get("run_type") != "iteration":
-            continue
-        scale = {"ns": 1.0, "us": 1e3, "ms": 1e6}[b["time_unit"]]
-        t = b["cpu_time"] * scale
-        times[b["run_name"]] = min(t, times.get(b["run_name"], t))
+    times = benchrun.least(benchrun.run(binary, extra))
     print(f"{'work':<14}{'Variant':>12}{'std::variant':>14}{'ratio':>8}")
     for name, t in times.items():
         if not name.startswith("BM_Variant_"):

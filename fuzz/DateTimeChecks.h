@@ -2,6 +2,11 @@
 // libFuzzer reports with the input that caused it.
 #pragma once
 
+#include <stdlib.h>
+#include <time.h>
+
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +15,21 @@
 
 inline void Check(bool ok) {
   if (!ok) std::abort();
+}
+
+// The T stored at `offset` of the input, zero-filled where the input ends.
+template <typename T>
+T Take(uint8_t const* data, size_t size, size_t offset) {
+  T v{};
+  if (offset < size) std::memcpy(&v, data + offset, size - offset < sizeof v ? size - offset : sizeof v);
+  return v;
+}
+
+// The targets run in a zone with daylight saving time unless they pick one.
+inline int UseZone(char const* tz) {
+  setenv("TZ", tz, 1);
+  tzset();
+  return 0;
 }
 
 // Every field within its range.

@@ -19,13 +19,6 @@ using QDataType::TimeSpan;
 
 namespace {
 
-template <typename T>
-T Take(uint8_t const* data, size_t size, size_t offset) {
-  T v{};
-  if (offset < size) std::memcpy(&v, data + offset, size - offset < sizeof v ? size - offset : sizeof v);
-  return v;
-}
-
 void Exercise(DateTime& d, uint8_t const* data, size_t size) {
   CheckTextForms(d);
   (void)d.GetWeek();

@@ -34,11 +34,7 @@ bool Same(DateTime const& a, DateTime const& b) { return a == b; }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  setenv("TZ", "Europe/Berlin", 1);
-  tzset();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return UseZone("Europe/Berlin"); }
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   FuzzedDataProvider p(data, size);

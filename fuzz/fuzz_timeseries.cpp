@@ -98,11 +98,7 @@ void CheckSame(DateTime const* out, unsigned n, std::vector<DateTime> const& exp
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  setenv("TZ", "Europe/Berlin", 1);
-  tzset();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return UseZone("Europe/Berlin"); }
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   Input in(data, size);

@@ -18,13 +18,6 @@ using namespace QDataType;
 
 namespace {
 
-template <typename T>
-T Take(uint8_t const* data, size_t size, size_t offset) {
-  T v{};
-  if (offset < size) std::memcpy(&v, data + offset, size - offset < sizeof v ? size - offset : sizeof v);
-  return v;
-}
-
 bool Coded(int r) { return r == 0 || r == E_TIME_NOT_SET || r == E_TIME_NOT_DYNAMIC || r == E_TIME_RESOLVE_FAILED; }
 
 void ReadEverything(VexTime const& v, uint8_t const* data, size_t size) {
@@ -116,11 +109,7 @@ void WriteEverything(VexTime& v, uint8_t const* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  setenv("TZ", "Europe/Berlin", 1);
-  tzset();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return UseZone("Europe/Berlin"); }
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   // An exact-size heap copy, so any read past `size` is caught.

@@ -10,20 +10,18 @@
 
 #include "DataType/Calendar/DateTime.h"
 #include "DateTimeTestPeer.h"
+#include "support/Fields.h"
 #include "support/ScopedTZ.h"
 
 namespace QDataType {
 namespace {
 
 using testing_zone::ScopedTZ;
-using Fields = std::array<int, 7>;
+using testing_fields::Fields;
+using testing_fields::FieldsOf;
 
-// All eleven fields (caches and biases last), or the seven date and time fields.
+// All eleven fields (caches and biases last).
 std::array<int, 11> F(DateTime const& d) { return DateTimeTestPeer::Fields(d); }
-Fields FieldsOf(DateTime const& d) {
-  auto const f = F(d);
-  return {f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
-}
 std::array<int, 11> Fresh(int y, int mo, int d, int h, int mi, int s, int ms) {
   return {y, mo, d, h, mi, s, ms, -1, -1, 0, 0};
 }

@@ -14,17 +14,16 @@
 #include "DataType/Calendar/DateTime.h"
 #include "DateTimeTestPeer.h"
 #include "Platform/Zone.h"
+#include "support/Fields.h"
 #include "support/ScopedTZ.h"
 
 namespace QDataType {
 namespace {
 
 using testing_zone::ScopedTZ;
-using Fields = std::array<int, 7>;
+using testing_fields::Fields;
+using testing_fields::FieldsOf;
 
-Fields FieldsOf(DateTime const& d) {
-  return {d.GetYear(), d.GetMonth(), d.GetDay(), d.GetHour(), d.GetMinute(), d.GetSecond(), d.GetMillisecond()};
-}
 
 // Each line: U|L zone, 7 input fields, 7 output fields, offset in minutes;
 // or R zone, local seconds, instant, offset in seconds. Zones come from the

@@ -13,17 +13,16 @@
 #include <vector>
 
 #include "DataType/DynamicTime/DynamicTime.h"
+#include "support/Fields.h"
 #include "support/ScopedTZ.h"
 
 namespace QDataType {
 namespace {
 
 using testing_zone::ScopedTZ;
-using Fields = std::array<int, 7>;
+using testing_fields::Fields;
+using testing_fields::FieldsOf;
 
-Fields FieldsOf(DateTime const& d) {
-  return {d.GetYear(), d.GetMonth(), d.GetDay(), d.GetHour(), d.GetMinute(), d.GetSecond(), d.GetMillisecond()};
-}
 
 std::string Show(DateTime const& d) { return d.ToString().GetString(); }
 
