@@ -17,6 +17,7 @@
 ///   - empty: made by the default constructor; Scale() is -1;
 ///   - valid: holds a value, scale 0 or more;
 ///   - invalid: was given text that is not a number; Scale() is -2.
+///
 /// A value is written once. An empty object accepts one assignment; a valid or
 /// invalid one refuses every later assignment with BigDecimalException
 /// "Cannot change BigDecimal value after it is initialized". Text that is not

@@ -14,6 +14,7 @@
 ///     resolved against the clock (or a given reference) whenever a concrete
 ///     date is needed; a resolved description is a UTC moment;
 ///   - nothing (TIME_MODE_UNSET).
+///
 /// A static value is one of mode 0 or 1. Callers read and write its calendar
 /// fields either as stored ("actual") or as resolved and converted to UTC or
 /// local time, compare values, turn them into a DateTime or a double date,

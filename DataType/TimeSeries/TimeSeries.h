@@ -72,6 +72,7 @@
 ///     series repeats itself (shifted by a whole number of 400-year periods,
 ///     or of weeks or days when no calendar rule constrains the dates) and
 ///     jumps over whole repetitions.
+///
 /// A schedule whose values lie outside their units' ranges (a millisecond step
 /// above 1,000, a fixed minute of 75) moves the odometer in ways that no
 /// longer form a counter. When every step then moves the same distance the
