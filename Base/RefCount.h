@@ -6,7 +6,8 @@
 /// when it lets go. `MemoryContract` is a reference-counted object that governs
 /// memory: a caller asks `Reserve(size, 1)` before allocating `size` bytes
 /// (0 grants, anything else is an error code that refuses) and reports with
-/// `Release(size)` once the allocation is made.
+/// `Release(size)` once the allocation is made. `ContractRelease` makes that
+/// report on every road out of the allocation, a throwing one included.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +41,29 @@ class QDT_API MemoryContract : public ReferenceCountedObject {
   /// Told once the `size` bytes granted by Reserve have been allocated. The
   /// library does not use the result.
   virtual int Release(size_t size) = 0;
+};
+
+/// Reports a granted reservation of `size` bytes back to `contract` (null:
+/// none) when the scope that made the allocation ends, whether the allocation
+/// succeeded or threw. What Release answers, or throws, is ignored.
+class ContractRelease {
+ public:
+  /// Remembers the contract and the size; reports nothing yet.
+  ContractRelease(MemoryContract* contract, size_t size) noexcept : contract_(contract), size_(size) {}
+  /// Calls `contract->Release(size)` unless the contract is null.
+  ~ContractRelease() {
+    if (contract_ == nullptr) return;
+    try {
+      contract_->Release(size_);
+    } catch (...) {
+    }
+  }
+  ContractRelease(ContractRelease const&) = delete;
+  ContractRelease& operator=(ContractRelease const&) = delete;
+
+ private:
+  MemoryContract* contract_;
+  size_t size_;
 };
 
 /// Holds one reference to a T (any type with AddReference/DropReference).

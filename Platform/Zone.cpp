@@ -1,8 +1,15 @@
 #include "Platform/Zone.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <memory>
+#include <new>
+
+#include "Platform/internal/ZoneFile.h"
 
 namespace QDataType {
 namespace Platform {
@@ -33,6 +40,83 @@ void CopyName(char (&to)[32], char const* from) noexcept {
   to[n] = '\0';
 }
 
+// --- The far future ---------------------------------------------------------
+//
+// Past the last transition of its file a zone follows the file's closing
+// rule, which the C library parses anew on every call. Instants from 2038 on
+// (where the transition lists of most files end) are looked up here instead,
+// in the rule of the file that TZ names, read once per thread and TZ value.
+
+constexpr long long kFarFuture = 1LL << 31;  // 2038-01-19
+constexpr size_t kMaxZoneText = 256;          // longer TZ values are left to the C library
+constexpr long long kMaxFileSize = 1 << 20;
+
+// The zone file's bytes; false when it cannot be read whole.
+bool ReadFile(char const* path, std::unique_ptr<unsigned char[]>& bytes, size_t& size) noexcept {
+  int const fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = false;
+  off_t const end = lseek(fd, 0, SEEK_END);
+  if (end > 0 && end <= kMaxFileSize && lseek(fd, 0, SEEK_SET) == 0) {
+    size = static_cast<size_t>(end);
+    bytes.reset(new (std::nothrow) unsigned char[size]);
+    size_t got = 0;
+    while (bytes && got < size) {
+      ssize_t const n = read(fd, bytes.get() + got, size - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    ok = bytes && got == size;
+  }
+  close(fd);
+  return ok;
+}
+
+// The file the C library reads for a TZ value (null: unset), as it finds it.
+zone_internal::FooterRule LoadRule(char const* tz) noexcept {
+  char path[kMaxZoneText + 512];
+  if (tz == nullptr) {
+    std::strcpy(path, "/etc/localtime");
+  } else {
+    if (*tz == ':') ++tz;
+    if (*tz == '\0') return {};  // UTC
+    if (*tz == '/') {
+      std::strcpy(path, tz);
+    } else {
+      char const* dir = getenv("TZDIR");
+      if (dir == nullptr || *dir == '\0' || std::strlen(dir) > 500) dir = "/usr/share/zoneinfo";
+      std::strcpy(path, dir);
+      std::strcat(path, "/");
+      std::strcat(path, tz);
+    }
+  }
+  std::unique_ptr<unsigned char[]> bytes;
+  size_t size = 0;
+  if (!ReadFile(path, bytes, size)) return {};
+  return zone_internal::ReadZoneFile(bytes.get(), size);
+}
+
+// The closing rule of the zone now in TZ; null when there is none to use.
+zone_internal::FooterRule const* FarRule() noexcept {
+  struct Cache {
+    bool loaded = false;
+    bool tzSet = false;
+    char tz[kMaxZoneText + 1] = {};
+    zone_internal::FooterRule rule;
+  };
+  thread_local Cache cache;
+  char const* const tz = getenv("TZ");
+  if (tz != nullptr && std::strlen(tz) > kMaxZoneText) return nullptr;
+  bool const same = cache.loaded && cache.tzSet == (tz != nullptr) && (tz == nullptr || std::strcmp(cache.tz, tz) == 0);
+  if (!same) {
+    cache.rule = LoadRule(tz);
+    cache.tzSet = tz != nullptr;
+    std::strcpy(cache.tz, tz != nullptr ? tz : "");
+    cache.loaded = true;
+  }
+  return cache.rule.usable ? &cache.rule : nullptr;
+}
+
 }  // namespace
 
 bool LocalTimeAt(long long t, struct tm& out) noexcept {
@@ -43,6 +127,10 @@ bool LocalTimeAt(long long t, struct tm& out) noexcept {
 }
 
 int OffsetAt(long long t) noexcept {
+  if (t >= kFarFuture && t <= kLimit) {
+    zone_internal::FooterRule const* const far = FarRule();
+    if (far != nullptr && t >= far->from) return far->OffsetAt(t);
+  }
   struct tm tm;
   return LocalTimeAt(t, tm) ? static_cast<int>(tm.tm_gmtoff) : 0;
 }

@@ -6,9 +6,19 @@
 // environment variable, else /etc/localtime. Its rules come from the tz
 // database and are applied for the instant converted, never "the offset in
 // effect now", so a conversion gives the same answer whenever it is made.
-// Whoever changes TZ calls tzset() before the next conversion; nothing here
-// re-reads the environment on its own. Only re-entrant C library calls are
-// made (localtime_r), so every function may run on many threads at once.
+// Whoever changes TZ calls tzset() before the next conversion. Only
+// re-entrant C library calls are made (localtime_r), so every function may
+// run on many threads at once.
+//
+// One exception to "as the C library knows it", for speed alone: past the
+// last transition its file lists (2038 on, for most zones) a zone follows
+// the file's closing rule (e.g. "EST5EDT,M3.2.0,M11.1.0"), which the C library
+// parses again on every call. OffsetAt, and so ResolveLocal, evaluate that
+// rule themselves from the file TZ names (TZDIR, /usr/share/zoneinfo, or
+// /etc/localtime when TZ is unset), read once per thread and TZ value, with
+// the C library's algorithm; the answers are the same (a test compares them
+// in every zone). A zone file replaced while TZ stays the same is seen there
+// by new threads only.
 //
 // Instants are Unix time: seconds since 1970-01-01 00:00:00 UTC. A local wall
 // time is handled as "local seconds": the same count taken on the wall clock,

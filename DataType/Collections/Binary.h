@@ -122,9 +122,10 @@ QDT_API Binary* CreateBinary(size_t size, QBase::Buffer* buffer = nullptr);
 /// A new heap blob holding the views of all blobs of `collection`, in order.
 /// When `contract` is not null, `Reserve(total, 1)` is asked first (a refusal
 /// throws QBase::ContractManagerAllocException and allocates nothing) and
-/// `Release(total)` reported once the blob is allocated. The collection is not
-/// changed; null entries, and a null collection, count as empty. A total that
-/// does not fit in `size_t` throws std::length_error.
+/// `Release(total)` reported once the allocation is over (also when it
+/// throws, e.g. std::length_error for a total above PTRDIFF_MAX). The
+/// collection is not changed; null entries, and a null collection, count as
+/// empty.
 QDT_API Binary* CreateBinary(BinaryCollection* collection, QBase::MemoryContract* contract);
 
 }  // namespace QDataType

@@ -93,8 +93,10 @@ std::unique_ptr<Binary> Join(BinaryCollection const* source, unsigned int first,
     if (code != 0) ThrowRefused(code);
   }
   auto blob = std::make_unique<BinaryImpl>(nullptr);
-  blob->SetSize(size);
-  if (contract != nullptr) contract->Release(size);
+  {
+    QBase::ContractRelease const granted(contract, size);
+    blob->SetSize(size);
+  }
 
   auto* out = static_cast<unsigned char*>(blob->GetData());
   size_t left = size;

@@ -29,7 +29,8 @@
 /// ----------------
 /// `CombineBinaryCollectionGoverned` does the same under a `MemoryContract`:
 /// before each group's blob is allocated the contract is asked
-/// `Reserve(size, 1)`, and told `Release(size)` once the blob exists. A
+/// `Reserve(size, 1)`, and told `Release(size)` once the allocation is over,
+/// whether it succeeded or threw. A
 /// non-zero code from `Reserve` throws `QBase::ContractManagerAllocException`
 /// whose id is that code and whose text is
 /// "No memory to be contracted. Contract request rejected." followed by a line

@@ -57,17 +57,15 @@ Variant::String* Variant::MakeString(unsigned short const* text, size_t units) {
   if (buffer_ != nullptr) return Make<String>(text, units, allocator);
   unsigned long long const size = (static_cast<unsigned long long>(units) + 1) * 2;
   CheckMemoryAvailability(size);
-  String* const text_copy = new String(text, units, allocator);
-  if (contract_ != nullptr) contract_->Release(static_cast<size_t>(size));
-  return text_copy;
+  QBase::ContractRelease const granted(contract_, static_cast<size_t>(size));
+  return new String(text, units, allocator);
 }
 
 Binary* Variant::MakeBlob(void const* data, size_t size) {
   if (buffer_ != nullptr) return CreateBinary(data, size, buffer_);
   CheckMemoryAvailability(size);
-  Binary* const blob = CreateBinary(data, size, nullptr);
-  if (contract_ != nullptr) contract_->Release(size);
-  return blob;
+  QBase::ContractRelease const granted(contract_, size);
+  return CreateBinary(data, size, nullptr);
 }
 
 void Variant::FreeObject() noexcept {

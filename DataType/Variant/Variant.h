@@ -53,7 +53,8 @@
 ///                      for a blob; a non-zero answer throws VariantException
 ///                      "Not enough memory left." and leaves the Variant empty
 ///   ...the copy is made on the heap...
-///   Release(size)      its answer is ignored
+///   Release(size)      its answer is ignored; reported also when making the
+///                      copy throws (std::bad_alloc, std::length_error)
 /// @endcode
 ///
 /// Constructors from a value never ask; the copy constructor does, since it

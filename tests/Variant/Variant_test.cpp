@@ -7,12 +7,14 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "DataType/DataType.h"
 #include "Variant/VariantTestPeer.h"
+#include "support/HugeBlob.h"
 
 namespace {
 
@@ -302,6 +304,17 @@ TEST(VariantContract, RefusalLeavesTheVariantEmpty) {
   v = "ok";
   EXPECT_EQ(Thrown<VariantException>([&] { Variant copy(v); }), "Not enough memory left.");
   EXPECT_EQ(c.references, 1);
+}
+
+TEST(VariantContract, AGrantIsReportedBackWhenTheAllocationFails) {
+  RecordingContract c;
+  Variant v(&c);
+  v = 1;
+  testing_blobs::HugeBlob const huge;
+  EXPECT_THROW(v = &huge, std::length_error);
+  EXPECT_EQ(v.GetVarType(), Variant::VAR_EMPTY);
+  std::string const size = std::to_string(huge.GetSize());
+  EXPECT_EQ(c.calls, (Texts{"Reserve(" + size + ",1)", "Release(" + size + ")"}));
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,62 @@
+// The far future of a zone, read from its tz database file.
+//
+// A zone file lists the zone's transitions up to some year (2037 for the
+// files of most systems) and ends with a rule in the POSIX TZ form, e.g.
+// "EST5EDT,M3.2.0,M11.1.0", for every instant from its last transition on.
+// The C library evaluates that rule by parsing the text again on every
+// conversion past the last transition, which makes such a conversion ten
+// times dearer than one inside the list. `FooterRule` holds the rule parsed
+// once and evaluates it with the C library's own algorithm: the UTC year of
+// the instant, its two change instants, and the hemisphere test.
+//
+// Only files and rules understood in full are used; anything else (a file
+// with leap seconds, no transitions, no rule, a rule with daylight time but
+// no change dates) leaves `usable` false, and the caller asks the C library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "Base/Export.h"
+
+namespace QDataType {
+namespace Platform {
+namespace zone_internal {
+
+// One change date of a rule: "Jn" (day 1..365, February 29 never counted),
+// "n" (day 0..365 counting February 29) or "Mm.w.d" (weekday d of week w of
+// month m, week 5 meaning the last), at `seconds` of local time.
+struct ChangeDate {
+  enum Kind { kJulian1, kJulian0, kMonthWeekDay } kind;
+  int day;      // Jn and n: the day; Mm.w.d: the weekday d (0 = Sunday)
+  int month;    // Mm.w.d only
+  int week;     // Mm.w.d only
+  int seconds;  // local time of day of the change, may be negative or past 24 h
+};
+
+struct QDT_API FooterRule {
+  bool usable = false;
+  long long from = 0;         // the rule holds for instants >= from
+  int standardOffset = 0;     // seconds east of UTC
+  int daylightOffset = 0;     // seconds east of UTC; = standardOffset when none
+  bool hasDaylight = false;
+  ChangeDate start{}, end{};  // daylight time starts (standard local time), ends (daylight local time)
+
+  // The offset at instant t (t >= from), seconds east of UTC.
+  int OffsetAt(long long t) const noexcept;
+  // The instants daylight time starts and ends in `year` (the UTC year of
+  // the instants asked about); meaningful only with hasDaylight.
+  void ChangesIn(long long year, long long& start, long long& end) const noexcept;
+};
+
+// The rule of a TZif file's contents (version 2 or later); not usable when the
+// bytes are anything else.
+QDT_API FooterRule ReadZoneFile(unsigned char const* data, size_t size) noexcept;
+
+// Parses a POSIX TZ rule text (the file's last line); false when it is not
+// understood in full. `rule.from` is left alone.
+QDT_API bool ParseFooter(char const* text, size_t size, FooterRule& rule) noexcept;
+
+}  // namespace zone_internal
+}  // namespace Platform
+}  // namespace QDataType

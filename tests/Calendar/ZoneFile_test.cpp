@@ -1,0 +1,143 @@
+// The far-future rule of zone files, checked against the C library itself on
+// every zone of the machine: offsets at random instants up to the 26th
+// century and one second either side of each computed change.
+#include <gtest/gtest.h>
+
+#include <time.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Platform/Zone.h"
+#include "Platform/internal/ZoneFile.h"
+#include "support/ScopedTZ.h"
+
+namespace QDataType {
+namespace {
+
+using Platform::zone_internal::FooterRule;
+using testing_zone::ScopedTZ;
+
+int LibraryOffset(long long t) {
+  time_t const tt = static_cast<time_t>(t);
+  struct tm tm;
+  return localtime_r(&tt, &tm) != nullptr ? static_cast<int>(tm.tm_gmtoff) : -1;
+}
+
+FooterRule Parsed(std::string const& text) {
+  FooterRule rule;
+  rule.usable = Platform::zone_internal::ParseFooter(text.data(), text.size(), rule);
+  return rule;
+}
+
+TEST(ZoneFile, RuleTexts) {
+  FooterRule r = Parsed("EST5EDT,M3.2.0,M11.1.0");
+  ASSERT_TRUE(r.usable && r.hasDaylight);
+  EXPECT_EQ(r.standardOffset, -5 * 3600);
+  EXPECT_EQ(r.daylightOffset, -4 * 3600);
+  long long on, off;
+  r.ChangesIn(2050, on, off);
+  EXPECT_EQ(on, 2530767600LL);   // 2050-03-13 02:00 EST
+  EXPECT_EQ(off, 2551327200LL);  // 2050-11-06 02:00 EDT
+
+  r = Parsed("<+0330>-3:30");
+  EXPECT_TRUE(r.usable && !r.hasDaylight);
+  EXPECT_EQ(r.OffsetAt(1LL << 33), 12600);
+  r = Parsed("<-02>2<-01>,M3.5.0/-1,M10.5.0/0");  // negative change times
+  ASSERT_TRUE(r.usable);
+  EXPECT_EQ(r.daylightOffset, -3600);
+  EXPECT_EQ(r.start.seconds, -3600);
+  r = Parsed("IST-2IDT,M3.4.4/26,M10.5.0");  // past 24 hours
+  ASSERT_TRUE(r.usable);
+  EXPECT_EQ(r.start.seconds, 26 * 3600);
+  r = Parsed("EST5EDT4,0/0,J365/25");  // daylight time all year
+  ASSERT_TRUE(r.usable);
+  EXPECT_EQ(r.OffsetAt(2530767600LL), -4 * 3600);
+
+  // Anything not understood in full is left to the C library.
+  for (char const* text : {"", "EST", "ES5", "EST5EDT", "EST5EDT,M3.2.0", "EST5EDT,M13.2.0,M11.1.0",
+                           "EST5EDT,M3.6.0,M11.1.0", "EST5EDT,J0,J365", "EST5EDT,366,J365", "EST25",
+                           "EST5:60", "EST5EDT,M3.2.0/168,M11.1.0", "<+03-3", "<+3>-3", "EST5EDT,M3.2.0,M11.1.0x",
+                           "EST5EDT,M3.2.0,M11.1.0/1:2:3:4", "EST1234"}) {
+    EXPECT_FALSE(Parsed(text).usable) << text;
+  }
+}
+
+TEST(ZoneFile, DamagedFilesAreNotUsed) {
+  std::ifstream in("/usr/share/zoneinfo/America/New_York", std::ios::binary);
+  if (!in) GTEST_SKIP() << "no America/New_York on this machine";
+  std::vector<unsigned char> const file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  FooterRule const whole = Platform::zone_internal::ReadZoneFile(file.data(), file.size());
+  ASSERT_TRUE(whole.usable);
+  // Every shorter prefix, and every single-byte change of a count, either
+  // reads as the same rule or is refused; none reads outside the bytes.
+  for (size_t n = 0; n < file.size(); ++n) {
+    std::vector<unsigned char> const prefix(file.begin(), file.begin() + static_cast<long>(n));
+    EXPECT_FALSE(Platform::zone_internal::ReadZoneFile(prefix.data(), prefix.size()).usable) << n;
+  }
+  for (size_t at = 20; at < 44; ++at) {
+    std::vector<unsigned char> changed = file;
+    changed[at] ^= 0x80;
+    FooterRule const r = Platform::zone_internal::ReadZoneFile(changed.data(), changed.size());
+    EXPECT_TRUE(!r.usable || r.standardOffset == whole.standardOffset) << at;
+  }
+  EXPECT_FALSE(Platform::zone_internal::ReadZoneFile(nullptr, 0).usable);
+}
+
+// The zones of the machine's tz database, as the vector file lists them.
+std::vector<std::string> Zones() {
+  std::ifstream in(QDT_TEST_DATA_DIR "/zone_vectors.txt");
+  std::set<std::string> names;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream s(line);
+    std::string kind, zone;
+    s >> kind >> zone;
+    names.insert(zone);
+  }
+  return {names.begin(), names.end()};
+}
+
+TEST(ZoneFile, FarFutureOffsetsMatchTheCLibraryInEveryZone) {
+  std::mt19937_64 rng(20261206);
+  std::uniform_int_distribution<long long> instant(1LL << 31, 1LL << 34);  // 2038 to 2514
+  std::uniform_int_distribution<long long> year(2038, 2500);
+  int zones = 0, ruled = 0, checked = 0;
+  for (std::string const& zone : Zones()) {
+    std::string const path = "/usr/share/zoneinfo/" + zone;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) continue;
+    std::vector<unsigned char> const file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ScopedTZ tz(zone.c_str());
+    ++zones;
+    std::vector<long long> probes;
+    for (int i = 0; i < 40; ++i) probes.push_back(instant(rng));
+    FooterRule const rule = Platform::zone_internal::ReadZoneFile(file.data(), file.size());
+    if (rule.usable) {
+      ++ruled;
+      probes.push_back(rule.from);
+      for (int i = 0; i < 3 && rule.hasDaylight; ++i) {
+        long long on, off;
+        rule.ChangesIn(year(rng), on, off);
+        for (long long t : {on - 1, on, off - 1, off}) probes.push_back(t);
+      }
+    }
+    for (long long t : probes) {
+      if (t < (1LL << 31)) continue;
+      ASSERT_EQ(Platform::OffsetAt(t), LibraryOffset(t)) << zone << " at " << t;
+      ++checked;
+    }
+  }
+  EXPECT_GT(zones, 300);
+  EXPECT_GT(ruled, zones / 2);
+  EXPECT_GT(checked, 40 * 300);
+}
+
+}  // namespace
+}  // namespace QDataType
