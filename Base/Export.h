@@ -1,9 +1,18 @@
-// Symbol visibility for the QDataType shared library.
-//
-// The library is built with hidden visibility; everything callers may use is
-// marked QDT_API. Class templates whose instances are thrown or caught across
-// the library boundary use QDT_TEMPLATE_API so their type information is
-// shared with callers.
+/// @file
+/// Symbol visibility for the QDataType shared library.
+///
+/// The library is built with hidden visibility; everything callers may use is
+/// marked QDT_API. Class templates whose instances are thrown or caught across
+/// the library boundary use QDT_TEMPLATE_API so their type information is
+/// shared with callers. A static build defines `QDT_STATIC` (the CMake target
+/// and the pkg-config file pass it on to callers), which makes both marks empty.
+///
+/// @def QDT_API
+/// Marks a class or function that the shared library exports.
+///
+/// @def QDT_TEMPLATE_API
+/// Marks a class template whose instances are thrown across the library
+/// boundary. Callers and the library then share their type information.
 #pragma once
 
 #if defined(QDT_STATIC)

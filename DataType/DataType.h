@@ -1,13 +1,20 @@
-// QDataType: value data types for server modules.
-//
-// Including this header declares every public type and function of the
-// library: the base layer (namespace QBase: arenas, owning and intrusive
-// pointers, returned text, messages and exceptions), the serialization stream
-// interfaces (namespace QSerialization) and the value types of namespace
-// QDataType, plus the global `GUID` and `EnumCellFmtDataTypes`.
+/// @file
+/// QDataType: value data types for server modules.
+///
+/// Including this header declares every public type and function of the
+/// library: the base layer (namespace QBase: arenas, owning and intrusive
+/// pointers, returned text, messages and exceptions), the serialization stream
+/// interfaces (namespace QSerialization) and the value types of namespace
+/// QDataType, plus the global `GUID` and `EnumCellFmtDataTypes`.
+///
+/// @namespace QDataType
+/// The library's value types and the functions that create them: calendar
+/// values, decimals, blobs and collections, cell formats, and the version of
+/// the library loaded.
 #pragma once
 
 #include "Base/Base.h"
+#include "DataType/Version.h"
 
 #include "DataType/Calendar/ODBC.h"
 #include "DataType/Calendar/TimeSpan.h"

@@ -42,11 +42,11 @@ run)
   [ $# -gt 0 ] && shift
   build_targets
   mkdir -p "$work" "$work-findings" "$checked"
-  seeds=("$checked")
-  [ -d "$regressions" ] && seeds+=("$regressions")
+  starts=("$checked")
+  [ -d "$regressions" ] && starts+=("$regressions")
   log=$root/build/campaign/$target.log
   nice -n 19 "$binary" -max_total_time=1000000 -print_final_stats=1 -artifact_prefix="$work-findings/" \
-    "$@" "$work" "${seeds[@]}" >"$log" 2>&1 &
+    "$@" "$work" "${starts[@]}" >"$log" 2>&1 &
   pid=$!
   ticks=$(getconf CLK_TCK)
   limit=$((minutes * 60 * ticks))

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing QDataType needs on a Debian machine:
 # compilers, test and benchmark frameworks, GMP (test oracle and benchmark
-# peer), ICU (locale data), the time-zone database and the locales the tests
-# use. Safe to run repeatedly: it installs only what is missing.
+# peer), libical (benchmark peer), ICU (locale data), the time-zone database,
+# the locales the tests use, Doxygen (API reference) and the Debian packaging
+# tools. Safe to run repeatedly: it installs only what is missing.
 set -euo pipefail
 
 packages=(cmake make g++ clang-14 libclang-rt-14-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          libgmp-dev libicu-dev libical-dev tzdata locales)
+          libgmp-dev libicu-dev libical-dev tzdata locales
+          doxygen dpkg-dev pkg-config file)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -5,7 +5,9 @@
 #   3. clang build with ThreadSanitizer, the tests of values shared between
 #      threads (tests/Concurrency and the thread tests of the stored times and
 #      schedules);
-#   4. the installed package and add_subdirectory consumed by a tiny project;
+#   4. the API reference (Doxygen; an undocumented public symbol fails), then a
+#      tiny project built against the installed tree, through add_subdirectory
+#      and, from the Debian package unpacked into a scratch root, by pkg-config;
 #   5. the libFuzzer targets: every checked-in input replayed (a failure is a
 #      regression), then each target run briefly for new inputs (FUZZ_SECONDS,
 #      default 20; findings are reported, not gating).
@@ -70,8 +72,16 @@ else
   tail -n 60 build/tsan.log
 fi
 
-echo "== package consumers"
-rm -rf build/prefix build/consumer-installed build/consumer-subdir
+echo "== API reference: Doxygen over the public headers, an undocumented symbol fails"
+if cmake --build build/gcc --target docs >build/docs.log 2>&1; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  head -n 40 build/gcc/docs/warnings.log 2>/dev/null || tail -n 40 build/docs.log
+fi
+
+echo "== package consumers: installed tree, add_subdirectory, Debian package with pkg-config"
+rm -rf build/prefix build/consumer-installed build/consumer-subdir build/debroot
 cmake --install build/gcc --prefix build/prefix >/dev/null
 cmake -S tests/consumer -B build/consumer-installed -DCMAKE_PREFIX_PATH="$root/build/prefix" >/dev/null
 cmake --build build/consumer-installed -j"$jobs" >/dev/null
@@ -80,6 +90,16 @@ cmake -S tests/consumer -B build/consumer-subdir -DQDT_SOURCE_DIR="$root" >/dev/
 cmake --build build/consumer-subdir -j"$jobs" >/dev/null
 ./build/consumer-subdir/consumer
 passed=$((passed + 2))
+rm -f build/gcc/*.deb
+(cd build/gcc && cpack -G DEB >/dev/null)
+deb=$(ls build/gcc/*.deb)
+dpkg -x "$deb" build/debroot
+pcdir=$(dirname "$(find build/debroot -name qdatatype.pc)")
+# shellcheck disable=SC2046
+c++ -std=c++17 tests/consumer/main.cpp -o build/consumer-pkgconfig \
+  $(PKG_CONFIG_PATH="$root/$pcdir" pkg-config --cflags --libs qdatatype)
+LD_LIBRARY_PATH="$root/$pcdir/.." ./build/consumer-pkgconfig
+passed=$((passed + 1))
 
 echo "== fuzz targets: replay of the checked-in corpus and regressions, then ${fuzz_seconds}s of new inputs each"
 fz="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
@@ -111,10 +131,10 @@ for target in build/fuzz/fuzz/fuzz_*; do
   corpus=build/fuzz/corpus/$name
   artifacts=build/fuzz/findings/$name/
   rm -rf "$artifacts" && mkdir -p "$corpus" "$artifacts"
-  seeds=()
-  for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && seeds+=("$dir"); done
+  starts=()
+  for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && starts+=("$dir"); done
   if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -print_final_stats=0 -artifact_prefix="$artifacts" \
-       "$corpus" ${seeds[@]+"${seeds[@]}"} >"build/fuzz/$name.log" 2>&1; then
+       "$corpus" ${starts[@]+"${starts[@]}"} >"build/fuzz/$name.log" 2>&1; then
     findings=$((findings + 1))
     echo "!! $name: new finding (not a regression of a checked-in input):"
     grep -E 'ERROR|runtime error|SUMMARY' "build/fuzz/$name.log" | head -n 5 || true

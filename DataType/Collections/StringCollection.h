@@ -1,20 +1,24 @@
-// StringCollection: an ordered list of wide strings that the collection owns.
-//
-// The model
-// ---------
-// Each entry is either a copy of a zero-terminated wide text (16-bit UTF-16
-// units), made by `Add` and owned by the collection, or empty (null). Entries
-// keep their insertion order. `GetAt` lends the stored text, valid until
-// `Clear` or the destruction of the collection. Everything lives on the heap;
-// the caller deletes the collection with `delete`.
-//
-// `Append(other)` copies every entry of `other` before inserting any of them,
-// so appending a collection to itself doubles it. If a copy or the insertion
-// fails, the collection is left as it was and the exception passes on
-// (`std::bad_alloc`, or `std::length_error` past the largest possible count).
-//
-// An index at or past `GetCount()` is outside what callers may ask; it reads
-// as an empty entry (null) rather than outside the list.
+/// @file
+/// StringCollection: an ordered list of wide strings that the collection owns.
+///
+/// @class QDataType::StringCollection
+/// An ordered list of wide strings that the collection owns.
+///
+/// The model
+/// ---------
+/// Each entry is either a copy of a zero-terminated wide text (16-bit UTF-16
+/// units), made by `Add` and owned by the collection, or empty (null). Entries
+/// keep their insertion order. `GetAt` lends the stored text, valid until
+/// `Clear` or the destruction of the collection. Everything lives on the heap;
+/// the caller deletes the collection with `delete`.
+///
+/// `Append(other)` copies every entry of `other` before inserting any of them,
+/// so appending a collection to itself doubles it. If a copy or the insertion
+/// fails, the collection is left as it was and the exception passes on
+/// (`std::bad_alloc`, or `std::length_error` past the largest possible count).
+///
+/// An index at or past `GetCount()` is outside what callers may ask; it reads
+/// as an empty entry (null) rather than outside the list.
 #pragma once
 
 #include <cstddef>
@@ -25,26 +29,32 @@ namespace QDataType {
 
 class QDT_API StringCollection {
  public:
+  /// Deletes every entry.
   virtual ~StringCollection();
-  // Appends a copy of every entry of `other`, in order (null: no change).
+  /// Appends a copy of every entry of `other`, in order (null: no change).
   virtual void Append(StringCollection* other) = 0;
-  // Appends a copy of `text` up to its terminating zero, or an empty entry
-  // when `text` is null.
+  /// Appends a copy of `text` up to its terminating zero, or an empty entry
+  /// when `text` is null.
   virtual void Add(const unsigned short* text) = 0;
-  // The number of entries, empty ones included.
+  /// The number of entries, empty ones included.
   virtual size_t GetCount() const = 0;
-  // The stored text (zero-terminated), or null for an empty entry.
+  /// The stored text (zero-terminated), or null for an empty entry or an
+  /// index at or past GetCount(); the collection keeps ownership.
   virtual const unsigned short* GetAt(size_t index) const = 0;
-  // Deletes every entry; the list keeps its capacity.
+  /// Deletes every entry (the count becomes 0); the list keeps its capacity.
   virtual void Clear() = 0;
 
  protected:
+  /// For the library's implementation only.
   StringCollection() = default;
+  /// For the library's implementation only.
   StringCollection(StringCollection const&) = default;
+  /// For the library's implementation only.
   StringCollection& operator=(StringCollection const&) = default;
 };
 
-// A new, empty heap collection; null when the heap has no memory for it.
+/// A new, empty heap collection, released with `delete`; null when the heap
+/// has no memory for it.
 QDT_API StringCollection* CreateStringCollection();
 
 }  // namespace QDataType

@@ -1,106 +1,113 @@
-// BigDecimal: an exact signed decimal number of unbounded length.
-//
-// The model
-// ---------
-// A BigDecimal is a string of decimal digits, a sign and a scale: the number
-// of digits that lie after the decimal point. Its value is
-// sign x digits x 10^-scale. The scale belongs to the value the way trailing
-// zeros belong to a written number: 1.50 (digits 150, scale 2) and 1.5
-// (digits 15, scale 1) are equal but print differently, and every result
-// keeps the scale its operation gives it.
-//
-// An object is in one of three states:
-//   - empty: made by the default constructor; Scale() is -1;
-//   - valid: holds a value, scale 0 or more;
-//   - invalid: was given text that is not a number; Scale() is -2.
-// A value is written once. An empty object accepts one assignment; a valid or
-// invalid one refuses every later assignment with BigDecimalException
-// "Cannot change BigDecimal value after it is initialized". Text that is not
-// a number never throws: test IsInvalid(). Reading an empty or invalid value
-// (anything but Scale and IsInvalid) throws "Invalid BigDecimal".
-//
-// Text
-// ----
-// Accepted: an optional sign, digits with at most one '.', and an optional
-// exponent marker 'e' or 'E' followed by an optional '+', an optional '-' and
-// digits: "12.340", "-.5", "5.", "+7", "1.5e3", "2.5E-3". Nothing else: no
-// spaces, no grouping, no second sign. A lower-case 'e' anywhere wins over an
-// earlier 'E'. The exponent moves the point: "1.5e3" is 1500 (scale 0),
-// "2.5e-3" is 0.0025 (scale 4); the scale may not exceed 2147483647. Trailing
-// zeros are kept ("1.50" has scale 2). Every text of zeros ("0", "-0.00",
-// ".") is zero with scale 0.
-//
-// An object made without a Buffer also remembers how many '0' characters
-// began the text's mantissa, and prints them again: "007" prints "007" and has
-// precision 3; made with a Buffer it prints "7", precision 1. "0.05" keeps the
-// digits "05" either way (its precision is 2, or 3 without a Buffer).
-//
-// From a double: the value is printed with "%f" (six fraction digits) in the
-// current C locale, the locale's decimal separator replaced by '.', and that
-// text is parsed: 0.1 becomes 0.100000; infinities and NaNs are invalid.
-//
-// Arithmetic
-// ----------
-// Sums, differences and products are exact. Quotients are truncated toward
-// zero at a chosen scale (-7 / 2 is -3). Result scales:
-//   a + b, a - b        max(scale a, scale b)
-//   a * b               scale a + scale b
-//   a / b               scale a
-//   a.Divide(b, s)      s (-1 means scale a)
-// When one operand of + or - is zero, the result is the other operand with
-// zeros appended up to the result scale: 2 + (1.000 - 1) is 2.000. A result
-// that is zero has sign 0 and prints "0" whatever its scale. Comparison is by
-// value. Checks come in this order: an empty or invalid operand ("Invalid
-// BigDecimal"), for Divide a scale below -1 ("Invalid scale request"), for
-// division a zero divisor ("Divide by Zero").
-//
-// Text output is plain decimal notation: no exponent, no grouping, no '+'.
-// ToWString(lcid) uses the decimal separator of a Windows locale identifier
-// (0x0409 '.', 0x0407 ','); for an unknown identifier the text stops after
-// the integer part.
-//
-// Memory
-// ------
-// A value's storage comes from the Buffer (arena) the object was made with,
-// or from the heap when it has none; arena storage is never freed piece by
-// piece. A value of at most 18 digits made from text, an int or a copy is
-// held in the object itself and takes none (unless, made without a Buffer,
-// its text began with more than three '0' characters, or its text had zeros
-// after the point in front of its digits, as "0.05" does).
-// Arithmetic returns a new object in an owning ReturnPtr, placed in the left
-// operand's arena (or the heap), one block holding the object and its
-// digits; deleting it is right in both cases.
-// Scratch space for a computation always comes from the heap. When the arena
-// or the heap cannot supply storage, the operation throws std::bad_alloc.
-//
-// Limits
-// ------
-// A value may have at most kMaxDigits (100 million) digits, counting those an
-// exponent appends: longer text, such as "1e1000000000", is invalid, and is
-// refused before anything is allocated. An operation whose result could need
-// more digits throws std::length_error before allocating: for + and - the
-// digits the operands span once aligned to the result scale, plus one for a
-// carry; for * the sum of the operands' digits; for division the digits of
-// the quotient. So 1 + 1e-100000000 throws at once. A product whose scale
-// would pass 2147483647 also throws std::length_error, and so does printing a
-// value whose scale is above kMaxDigits (the text would be longer than any
-// value may be). Everything within the limit is computed exactly and in
-// time close to linear: parsing and printing are linear in the digits;
-// products use Karatsuba's method from about 320 digits of the shorter
-// operand and number-theoretic transforms from about 11,000 (n log n);
-// division is long division in base 10^18 while the quotient or the divisor
-// is shorter than about 2,700 digits (cost: their product), and Newton's
-// method above (a few products). Measured on a two-core server: a product
-// of two 10^7-digit operands in about 0.3 s, a quotient of 2 x 10^7 by 10^7
-// digits in about 1 s, and at 3 x 10^7 digits 0.85 s and 2.9 s; at the limit
-// (a product of two 5 x 10^7-digit operands, a quotient of 10^8 digits) that
-// extrapolates to about 1.5 s and 12 s. Working storage, from the heap, is
-// about ten bytes per digit of the longer operand or result.
-//
-// Thread safety: distinct objects may be used from distinct threads, and
-// one object may be read (compared, printed, used as an operand) from several
-// threads at once, except that results are placed in the left operand's
-// arena, which is no safer to share between threads than any other arena.
+/// @file
+/// BigDecimal: an exact signed decimal number of unbounded length.
+///
+/// @class QDataType::BigDecimal
+/// An exact signed decimal number of unbounded length.
+///
+/// The model
+/// ---------
+/// A BigDecimal is a string of decimal digits, a sign and a scale: the number
+/// of digits that lie after the decimal point. Its value is
+/// sign x digits x 10^-scale. The scale belongs to the value the way trailing
+/// zeros belong to a written number: 1.50 (digits 150, scale 2) and 1.5
+/// (digits 15, scale 1) are equal but print differently, and every result
+/// keeps the scale its operation gives it.
+///
+/// An object is in one of three states:
+///   - empty: made by the default constructor; Scale() is -1;
+///   - valid: holds a value, scale 0 or more;
+///   - invalid: was given text that is not a number; Scale() is -2.
+///
+/// A value is written once. An empty object accepts one assignment; a valid or
+/// invalid one refuses every later assignment with BigDecimalException
+/// "Cannot change BigDecimal value after it is initialized". Text that is not
+/// a number never throws: test IsInvalid(). Reading an empty or invalid value
+/// (anything but Scale and IsInvalid) throws "Invalid BigDecimal".
+///
+/// Text
+/// ----
+/// Accepted: an optional sign, digits with at most one '.', and an optional
+/// exponent marker 'e' or 'E' followed by an optional '+', an optional '-' and
+/// digits: "12.340", "-.5", "5.", "+7", "1.5e3", "2.5E-3". Nothing else: no
+/// spaces, no grouping, no second sign. A lower-case 'e' anywhere wins over an
+/// earlier 'E'. The exponent moves the point: "1.5e3" is 1500 (scale 0),
+/// "2.5e-3" is 0.0025 (scale 4); the scale may not exceed 2147483647. Trailing
+/// zeros are kept ("1.50" has scale 2). Every text of zeros ("0", "-0.00",
+/// ".") is zero with scale 0.
+///
+/// An object made without a Buffer also remembers how many '0' characters
+/// began the text's mantissa, and prints them again: "007" prints "007" and has
+/// precision 3; made with a Buffer it prints "7", precision 1. "0.05" keeps the
+/// digits "05" either way (its precision is 2, or 3 without a Buffer).
+///
+/// From a double: the value is printed with "%f" (six fraction digits) in the
+/// current C locale, the locale's decimal separator replaced by '.', and that
+/// text is parsed: 0.1 becomes 0.100000; infinities and NaNs are invalid.
+///
+/// Arithmetic
+/// ----------
+/// Sums, differences and products are exact. Quotients are truncated toward
+/// zero at a chosen scale (-7 / 2 is -3). Result scales:
+/// @code{.unparsed}
+///   a + b, a - b        max(scale a, scale b)
+///   a * b               scale a + scale b
+///   a / b               scale a
+///   a.Divide(b, s)      s (-1 means scale a)
+/// @endcode
+/// When one operand of + or - is zero, the result is the other operand with
+/// zeros appended up to the result scale: 2 + (1.000 - 1) is 2.000. A result
+/// that is zero has sign 0 and prints "0" whatever its scale. Comparison is by
+/// value. Checks come in this order: an empty or invalid operand ("Invalid
+/// BigDecimal"), for Divide a scale below -1 ("Invalid scale request"), for
+/// division a zero divisor ("Divide by Zero").
+///
+/// Text output is plain decimal notation: no exponent, no grouping, no '+'.
+/// ToWString(lcid) uses the decimal separator of a Windows locale identifier
+/// (0x0409 '.', 0x0407 ','); for an unknown identifier the text stops after
+/// the integer part.
+///
+/// Memory
+/// ------
+/// A value's storage comes from the Buffer (arena) the object was made with,
+/// or from the heap when it has none; arena storage is never freed piece by
+/// piece. A value of at most 18 digits made from text, an int or a copy is
+/// held in the object itself and takes none (unless, made without a Buffer,
+/// its text began with more than three '0' characters, or its text had zeros
+/// after the point in front of its digits, as "0.05" does).
+/// Arithmetic returns a new object in an owning ReturnPtr, placed in the left
+/// operand's arena (or the heap), one block holding the object and its
+/// digits; deleting it is right in both cases.
+/// Scratch space for a computation always comes from the heap. When the arena
+/// or the heap cannot supply storage, the operation throws std::bad_alloc.
+///
+/// Limits
+/// ------
+/// A value may have at most kMaxDigits (100 million) digits, counting those an
+/// exponent appends: longer text, such as "1e1000000000", is invalid, and is
+/// refused before anything is allocated. An operation whose result could need
+/// more digits throws std::length_error before allocating: for + and - the
+/// digits the operands span once aligned to the result scale, plus one for a
+/// carry; for * the sum of the operands' digits; for division the digits of
+/// the quotient. So 1 + 1e-100000000 throws at once. A product whose scale
+/// would pass 2147483647 also throws std::length_error, and so does printing a
+/// value whose scale is above kMaxDigits (the text would be longer than any
+/// value may be). Everything within the limit is computed exactly and in
+/// time close to linear: parsing and printing are linear in the digits;
+/// products use Karatsuba's method from about 320 digits of the shorter
+/// operand and number-theoretic transforms from about 11,000 (n log n);
+/// division is long division in base 10^18 while the quotient or the divisor
+/// is shorter than about 2,700 digits (cost: their product), and Newton's
+/// method above (a few products). Measured on a two-core server: a product
+/// of two 10^7-digit operands in about 0.3 s, a quotient of 2 x 10^7 by 10^7
+/// digits in about 1 s, and at 3 x 10^7 digits 0.85 s and 2.9 s; at the limit
+/// (a product of two 5 x 10^7-digit operands, a quotient of 10^8 digits) that
+/// extrapolates to about 1.5 s and 12 s. Working storage, from the heap, is
+/// about ten bytes per digit of the longer operand or result.
+///
+/// Thread safety: distinct objects may be used from distinct threads, and
+/// one object may be read (compared, printed, used as an operand) from several
+/// threads at once, except that results are placed in the left operand's
+/// arena, which is no safer to share between threads than any other arena.
 #pragma once
 
 #include <cstddef>
@@ -114,98 +121,116 @@
 
 namespace QDataType {
 
-// Raised for misuse of a BigDecimal; the text tells which.
+/// Raised for misuse of a BigDecimal; the text tells which.
 class QDT_API BigDecimalException : public QBase::Message {
  public:
+  /// An empty message (domain MESSAGE_DOMAIN_UNKNOWN, id 0); the library sets
+  /// the id and the text when it raises one.
   BigDecimalException();
+  /// Copies domain, id and text.
   BigDecimalException(BigDecimalException const& other);
+  /// Copies domain, id and text.
   BigDecimalException& operator=(BigDecimalException const& other);
   ~BigDecimalException() override;
 };
 
 class QDT_API BigDecimal {
  public:
-  // The most digits a value may have.
+  /// The most digits a value may have.
   static constexpr int kMaxDigits = 100000000;
 
+  /// The owning pointer that arithmetic returns; deleting through it is right
+  /// for heap and arena results alike.
   using Ptr = QBase::ReturnPtr<BigDecimal, QBase::DeleteC<BigDecimal>>;
 
   // --- Construction ------------------------------------------------------
 
-  // Empty.
+  /// Empty.
   explicit BigDecimal(QBase::Buffer* buffer = nullptr);
-  // Parsed from text; invalid when it is not a number (null included).
+  /// Parsed from text; invalid when it is not a number (null included).
   BigDecimal(char const* text, QBase::Buffer* buffer);
-  // The wide text converted to UTF-8, then parsed.
+  /// The wide text converted to UTF-8, then parsed.
   BigDecimal(unsigned short const* text, QBase::Buffer* buffer);
-  // The value printed with "%d", then parsed.
+  /// The value printed with "%d", then parsed.
   BigDecimal(int value, QBase::Buffer* buffer);
-  // The value printed with "%f" in the current C locale, then parsed.
+  /// The value printed with "%f" in the current C locale, then parsed.
   BigDecimal(double value, QBase::Buffer* buffer);
-  // Empty, then assigned from other.
+  /// Empty, then assigned from other.
   BigDecimal(BigDecimal const& other, QBase::Buffer* buffer);
+  /// Empty, on the heap, then assigned from other.
   BigDecimal(BigDecimal const& other);
+  /// Frees heap storage; arena storage goes back with the arena.
   ~BigDecimal();
 
-  // Allowed only while this object is empty; copies other's state (empty,
-  // invalid or its value) into this object's storage.
+  /// Allowed only while this object is empty; copies other's state (empty,
+  /// invalid or its value) into this object's storage.
   BigDecimal& operator=(BigDecimal const& other);
-  // Exchanges values, scales and arenas.
+  /// Exchanges values, scales and arenas.
   void swap(BigDecimal& other) noexcept;
 
   // --- Reading -----------------------------------------------------------
 
-  // The scale; -1 when empty, -2 when invalid. Never throws.
+  /// The scale; -1 when empty, -2 when invalid. Never throws.
   int Scale() const noexcept { return scale_; }
-  // +1, 0 or -1.
+  /// +1, 0 or -1.
   int Signum() const;
-  // Digits of the value, counting the remembered leading zeros of its text.
+  /// Digits of the value, counting the remembered leading zeros of its text.
   int Precision() const;
-  // True when empty or invalid.
+  /// True when empty or invalid.
   bool IsInvalid() const noexcept { return scale_ < 0; }
 
   // --- Arithmetic (results in this object's arena) -------------------------
 
+  /// The exact sum, difference or product, at the scale the model gives.
+  ///@{
   Ptr operator+(BigDecimal const& b);
   Ptr operator-(BigDecimal const& b);
   Ptr operator*(BigDecimal const& b);
-  // Truncated at this object's scale.
+  ///@}
+  /// Truncated at this object's scale.
   Ptr operator/(BigDecimal const& b);
-  // Truncated at the given scale; -1 means this object's scale.
+  /// Truncated at the given scale; -1 means this object's scale.
   Ptr Divide(BigDecimal const& b, int scale);
 
-  // -1, 0 or 1 as this value is less than, equal to or greater than b.
+  /// -1, 0 or 1 as this value is less than, equal to or greater than b.
   int CompareTo(BigDecimal const& b) const;
+  /// Comparison by value, through CompareTo.
+  ///@{
   bool operator==(BigDecimal const& b) const { return CompareTo(b) == 0; }
   bool operator<(BigDecimal const& b) const { return CompareTo(b) < 0; }
   bool operator>(BigDecimal const& b) const { return CompareTo(b) > 0; }
+  ///@}
 
   // --- Text --------------------------------------------------------------
 
+  /// The value in plain decimal notation, with a point as the decimal separator.
+  ///@{
   QBase::ReturnString ToString();
   QBase::ReturnWString ToWString();
-  // With the decimal separator of a Windows locale identifier.
+  ///@}
+  /// With the decimal separator of a Windows locale identifier.
   QBase::ReturnWString ToWString(unsigned long locale);
-  // Always the empty text.
+  /// Always the empty text.
   QBase::ReturnWString MantissaToWString();
-  // The digits before the point ("0" when there are none).
+  /// The digits before the point ("0" when there are none).
   QBase::ReturnString GetIntegerDigits();
-  // The digits after the point, exactly Scale() of them ("0" for zero).
+  /// The digits after the point, exactly Scale() of them ("0" for zero).
   QBase::ReturnString GetFractionDigits();
 
   // --- Placement -----------------------------------------------------------
-  // Objects made with new remember where their storage came from, so that
-  // delete (and ReturnPtr) frees heap storage and leaves arena storage alone.
-
+  /// Objects made with new remember where their storage came from, so that
+  /// delete (and ReturnPtr) frees heap storage and leaves arena storage alone.
+  ///@{
   static void* operator new(std::size_t size);
   static void* operator new(std::size_t size, std::nothrow_t const&) noexcept;
-  // Storage from the arena, or the heap when it is null; null on failure.
+  /// Storage from the arena, or the heap when it is null; null on failure.
   static void* operator new(std::size_t size, QBase::Buffer* buffer) noexcept;
   static void* operator new(std::size_t, void* where) noexcept { return where; }
   static void operator delete(void* p) noexcept;
   static void operator delete(void* p, std::nothrow_t const&) noexcept;
   static void operator delete(void* p, QBase::Buffer* buffer) noexcept;
   static void operator delete(void*, void*) noexcept {}
+  ///@}
 
  private:
   void _StrToBigDecimal(char const* text);

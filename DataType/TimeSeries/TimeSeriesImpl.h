@@ -1,11 +1,15 @@
-// TimeSeriesImpl: the one implementation of the TimeSeries interface.
-//
-// It holds the schedule as 23 signed 32-bit integers, in this order: the
-// values of year, month, day, hour, minute, second, millisecond, week and the
-// day-of-week mask; the recurrences of year, month, day, hour, minute,
-// second, millisecond, week and day of week; the window's start hour, start
-// minute, end hour, end minute and interval. Callers normally get one from
-// CreateTimeSeries; the constructors are public for those that embed one.
+/// @file
+/// TimeSeriesImpl: the one implementation of the TimeSeries interface.
+///
+/// @class QDataType::TimeSeriesImpl
+/// The one implementation of the TimeSeries interface.
+///
+/// It holds the schedule as 23 signed 32-bit integers, in this order: the
+/// values of year, month, day, hour, minute, second, millisecond, week and the
+/// day-of-week mask; the recurrences of year, month, day, hour, minute,
+/// second, millisecond, week and day of week; the window's start hour, start
+/// minute, end hour, end minute and interval. Callers normally get one from
+/// CreateTimeSeries; the constructors are public for those that embed one.
 #pragma once
 
 #include "Base/Export.h"
@@ -21,15 +25,15 @@ struct Fields;
 
 class QDT_API TimeSeriesImpl : public TimeSeries {
  public:
-  // The full constructor, as CreateTimeSeries (which see) calls it.
+  /// The full constructor, as CreateTimeSeries (which see) calls it.
   TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month, RECURRENCE dayRecurrence,
                  int day, RECURRENCE weekRecurrence, int week, RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask,
                  RECURRENCE hourRecurrence, int hour, RECURRENCE minuteRecurrence, int minute,
                  RECURRENCE secondRecurrence, int second, RECURRENCE millisecondRecurrence, int millisecond,
                  int windowStartHour, int windowStartMinute, int windowEndHour, int windowEndMinute,
                  int windowInterval);
-  // The nine pairs only: negative RECURRENCE_EVERY values made positive, no
-  // window (all five fields -1).
+  /// The nine pairs only: negative RECURRENCE_EVERY values made positive, no
+  /// window (all five fields -1).
   TimeSeriesImpl(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month, RECURRENCE dayRecurrence,
                  int day, RECURRENCE weekRecurrence, int week, RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask,
                  RECURRENCE hourRecurrence, int hour, RECURRENCE minuteRecurrence, int minute,
@@ -94,6 +98,8 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
   bool PutWindowEndMinute(int minute) override;
   bool PutWindowInterval(int minutes) override;
 
+  /// Nothing to release: the schedule is held by value. Schedules from
+  /// CreateTimeSeries and Clone are given back with Destroy instead.
   virtual ~TimeSeriesImpl();
 
  private:

@@ -15,6 +15,8 @@ int main() {
   } catch (QBase::Message const& m) {
     ok = ok && m.GetID() == 12 && std::strcmp(m.what(), "refused") == 0;
   }
-  std::printf("consumer: %s\n", ok ? "ok" : "FAILED");
+  // The headers and the loaded library are the same version.
+  ok = ok && QDataType::GetLibraryVersion() == QDT_VERSION && QDT_VERSION_MAJOR * 10000 <= QDT_VERSION;
+  std::printf("consumer of QDataType %s: %s\n", QDT_VERSION_STRING, ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }

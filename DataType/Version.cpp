@@ -1,0 +1,7 @@
+#include "DataType/Version.h"
+
+namespace QDataType {
+
+int GetLibraryVersion() noexcept { return QDT_VERSION; }
+
+}  // namespace QDataType
