@@ -9,8 +9,11 @@ quadratic; n log n shows as a little above 1).
 Without extra arguments every size up to 10^7 digits runs; the 3 x 10^7 rows
 run only when asked for, e.g. --benchmark_filter='/30000000/'. The
 benchmarks are interleaved at random and repeated; the table shows the least
-CPU time of each (on a shared machine, interference only adds time).
+CPU time of each (on a shared machine, interference only adds time), or with
+--median the median of the repetitions. A --benchmark_repetitions argument
+replaces the default count.
 """
+import statistics
 import json
 import math
 import subprocess
@@ -19,22 +22,26 @@ import sys
 
 def main():
     binary = sys.argv[1]
-    extra = sys.argv[2:] or ["--benchmark_min_time=0.2",
-                             "--benchmark_filter=-/30000000/"]
+    median = "--median" in sys.argv[2:]
+    extra = [a for a in sys.argv[2:] if a != "--median"] or [
+        "--benchmark_min_time=0.2", "--benchmark_filter=-/30000000/"]
     reps = "3" if any("30000000" in a for a in extra) else "5"
+    if not any(a.startswith("--benchmark_repetitions") for a in extra):
+        extra = ["--benchmark_repetitions=" + reps] + extra
     out = subprocess.run(
-        [binary, "--benchmark_format=json", "--benchmark_repetitions=" + reps,
+        [binary, "--benchmark_format=json",
          "--benchmark_enable_random_interleaving=true"] + extra,
         check=True, capture_output=True, text=True).stdout
-    times = {}
+    runs = {}
     for b in json.loads(out)["benchmarks"]:
         if b.get("run_type") != "iteration":
             continue
         parts = b["run_name"].split("/")  # BM_Decimal_Add/10[/iterations:N]
         name = parts[0] + "/" + parts[1]
         scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
-        t = b["cpu_time"] * scale
-        times[name] = min(t, times.get(name, t))
+        runs.setdefault(name, []).append(b["cpu_time"] * scale)
+    pick = statistics.median if median else min
+    times = {name: pick(ts) for name, ts in runs.items()}
 
     def show(ns):
         for unit, f in (("s", 1e9), ("ms", 1e6), ("us", 1e3)):

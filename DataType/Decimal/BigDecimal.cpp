@@ -1,6 +1,7 @@
 #include "DataType/Decimal/BigDecimal.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
 #include <cstdint>
@@ -9,8 +10,10 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "DataType/Decimal/internal/DecimalDigits.h"
+#include "DataType/Decimal/internal/DecimalText.h"
 #include "DataType/Decimal/internal/Limbs.h"
 #include "Platform/Locale.h"
 
@@ -19,6 +22,7 @@ namespace QDataType {
 using decimal::DecimalDigits;
 using decimal::kLimbDigits;
 using decimal::Limb;
+using decimal::Wide;
 using decimal::SignificantDigits;
 
 namespace {
@@ -66,6 +70,21 @@ char* ObjectSlotOf(DecimalDigits* digits) noexcept {
 }
 
 DecimalDigits* AsDigits(void* p) noexcept { return static_cast<DecimalDigits*>(p); }
+
+// A value's digits for reading, whether they live in a block or inline in
+// the object's digits word (DecimalDigits.h).
+class DigitsView {
+ public:
+  explicit DigitsView(void const* word) noexcept : d_(decimal::Unpack(word, room_)) {}
+  DigitsView(DigitsView const&) = delete;
+  DigitsView& operator=(DigitsView const&) = delete;
+  DecimalDigits const* get() const noexcept { return d_; }
+  DecimalDigits const* operator->() const noexcept { return d_; }
+
+ private:
+  decimal::InlineDigits room_;
+  DecimalDigits const* d_;
+};
 
 struct DigitsDeleter {
   void operator()(DecimalDigits* d) const noexcept { decimal::FreeDigits(d); }
@@ -128,31 +147,150 @@ char const* SkipDigits(char const* p, char const* end, bool& nonZero) noexcept {
 }
 
 // Limbs of the digit string s1 s2 followed by `zeros` zeros, least
-// significant first; returns the number written.
+// significant first; returns the number written. The digits lie in a text
+// that may be read from begin to end (see ParseDigitsWithin).
 std::size_t DigitsToLimbs(Limb* out, char const* s1, std::size_t n1, char const* s2, std::size_t n2,
-                          std::int64_t zeros) noexcept {
+                          std::int64_t zeros, char const* begin, char const* end) noexcept {
   std::size_t k = 0;
   for (std::int64_t z = zeros / kLimbDigits; z > 0; --z) out[k++] = 0;
   std::size_t const rest = static_cast<std::size_t>(zeros % kLimbDigits);
   std::size_t const total = n1 + n2 + rest;
-  auto at = [&](std::size_t i) -> char { return i < n1 ? s1[i] : i < n1 + n2 ? s2[i - n1] : '0'; };
-  std::size_t end = total;
-  while (end > 0) {
-    std::size_t const width = std::min<std::size_t>(kLimbDigits, end);
-    std::size_t const begin = end - width;
-    Limb v;
-    if (end <= n1) {
-      v = decimal::ParseDigits(s1 + begin, static_cast<int>(width));
-    } else if (begin >= n1 && end <= n1 + n2) {
-      v = decimal::ParseDigits(s2 + (begin - n1), static_cast<int>(width));
-    } else {
-      v = 0;
-      for (std::size_t i = begin; i < end; ++i) v = v * 10 + static_cast<Limb>(at(i) - '0');
+  constexpr std::size_t kCompact = 4 * kLimbDigits;
+  if (total <= kCompact) {
+    // A short string: copied without its point behind '0' characters, then
+    // read 18 digits at a time from the right.
+    char buffer[kLimbDigits + kCompact];
+    std::memset(buffer, '0', sizeof buffer);
+    char* const digits = buffer + sizeof buffer - total;
+    std::memcpy(digits, s1, n1);
+    if (n2 != 0) std::memcpy(digits + n1, s2, n2);
+    for (char const* p = buffer + sizeof buffer; p > digits; p -= kLimbDigits) out[k++] = decimal::Parse18(p - kLimbDigits);
+    return k;
+  }
+  std::size_t hi = total;
+  while (hi > 0) {
+    std::size_t const lo = hi - std::min<std::size_t>(kLimbDigits, hi);
+    if (hi - lo == kLimbDigits && (hi <= n1 || (lo >= n1 && hi <= n1 + n2))) {
+      // A whole limb inside s1 or s2: all but at most two limbs.
+      out[k++] = decimal::Parse18(hi <= n1 ? s1 + lo : s2 + (lo - n1));
+      hi = lo;
+      continue;
     }
+    // The limb's digits [lo, hi) of the string: a piece of s1, a piece of
+    // s2, then zeros, each possibly empty.
+    Limb v = 0;
+    std::size_t const e1 = std::min(hi, n1);
+    if (lo < e1) v = decimal::ParseDigitsWithin(s1 + lo, static_cast<int>(e1 - lo), begin, end);
+    std::size_t const b2 = std::max(lo, n1);
+    std::size_t const e2 = std::min(hi, n1 + n2);
+    if (b2 < e2) {
+      v = v * decimal::kPow10[e2 - b2] +
+          decimal::ParseDigitsWithin(s2 + (b2 - n1), static_cast<int>(e2 - b2), begin, end);
+    }
+    std::size_t const b3 = std::max(lo, n1 + n2);
+    if (b3 < hi) v *= decimal::kPow10[hi - b3];
     out[k++] = v;
-    end = begin;
+    hi = lo;
   }
   return k;
+}
+
+// The top bits of the bytes of a little-endian word that are not ASCII
+// digits (no carry crosses a byte).
+inline std::uint64_t NonDigits(std::uint64_t w) noexcept {
+  std::uint64_t const x = w ^ decimal::kZeroBytes;
+  return (((x & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull) | x) & 0x8080808080808080ull;
+}
+
+// Checks that [p, end) holds only digits and at most one '.', eight bytes at
+// a time (the last word read backward from end when the text, which may be
+// read from `begin`, has room); sets point to the '.' or null.
+bool ScanShort(char const* p, char const* end, char const* begin, char const*& point) noexcept {
+  point = nullptr;
+  auto take = [&point](char const* word, std::uint64_t flags) {
+    // Exactly one flagged byte, a '.', and no '.' before it.
+    if (point != nullptr || (flags & (flags - 1)) != 0) return false;
+    char const* const at = word + __builtin_ctzll(flags) / 8;
+    point = at;
+    return *at == '.';
+  };
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    if (std::uint64_t const flags = NonDigits(w)) {
+      if (!take(p, flags)) return false;
+    }
+  }
+  if (p == end) return true;
+  if (decimal::kWordParse && end - begin >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, end - 8, 8);
+    unsigned const seen = 8 * static_cast<unsigned>(8 - (end - p));  // bits already checked
+    if (std::uint64_t const flags = NonDigits(w) & (~std::uint64_t{0} << seen)) return take(end - 8, flags);
+    return true;
+  }
+  for (; p < end; ++p) {
+    if (static_cast<unsigned char>(*p) - unsigned{'0'} < 10) continue;
+    if (*p != '.' || point != nullptr) return false;
+    point = p;
+  }
+  return true;
+}
+
+// The digits [p, p + n) (n <= 36) of a text readable from begin to end.
+Wide ReadDigits(char const* p, std::size_t n, char const* begin, char const* end) noexcept {
+  if (n <= kLimbDigits) return decimal::ParseDigitsWithin(p, static_cast<int>(n), begin, end);
+  std::size_t const high = n - kLimbDigits;
+  return Wide{decimal::ParseDigitsWithin(p, static_cast<int>(high), begin, end)} * decimal::kBase +
+         decimal::ParseDigits(p + high, kLimbDigits);
+}
+
+// The common short text in one pass: digits with at most one point, no
+// exponent, a value that is not zero and at most 36 digits in its digit
+// text (two limbs). Returns the value's digits word (inline, or a block from
+// buffer) and sets scale; returns null for any other text, which the general
+// parse reads. The text may be read from `begin` to its terminator.
+void* ParseShort(char const* begin, char const* body, char const* end, int sign, QBase::Buffer* buffer, int& scale) {
+  constexpr std::ptrdiff_t kShortDigits = 2 * kLimbDigits;
+  if (end - body > kShortDigits + 4) return nullptr;
+  char const* point;
+  if (body == end || !ScanShort(body, end, begin, point)) return nullptr;
+  char const* start = body;
+  while (start < end && *start == '0') ++start;
+  std::ptrdiff_t const zeros = start - body;  // the leading '0' characters
+  char const* const integerEnd = point != nullptr ? point : end;
+  std::size_t const ni = static_cast<std::size_t>(std::max<std::ptrdiff_t>(integerEnd - start, 0));
+  std::size_t const nf = point != nullptr ? static_cast<std::size_t>(end - point - 1) : 0;
+  std::size_t const count = ni + nf;  // the digit text (zeros after the point included when ni is 0)
+  if (count > static_cast<std::size_t>(kShortDigits)) return nullptr;
+  char const* const readable = end + 1;
+  Limb high = 0, low;
+  if (count <= static_cast<std::size_t>(kLimbDigits)) {
+    low = (ni != 0 ? decimal::ParseDigitsWithin(start, static_cast<int>(ni), begin, readable) : 0) *
+              decimal::kPow10[nf] +
+          (nf != 0 ? decimal::ParseDigitsWithin(point + 1, static_cast<int>(nf), begin, readable) : 0);
+  } else {
+    Wide const unit = nf <= kLimbDigits ? Wide{decimal::kPow10[nf]}
+                                        : Wide{decimal::kBase} * decimal::kPow10[nf - kLimbDigits];
+    Wide const m = (ni != 0 ? ReadDigits(start, ni, begin, readable) * unit : 0) +
+                   (nf != 0 ? ReadDigits(point + 1, nf, begin, readable) : 0);
+    high = decimal::DivBase(static_cast<Limb>(m >> 64), static_cast<Limb>(m), low);
+  }
+  if (high == 0 && low == 0) return nullptr;  // zeros: the general parse
+  std::int32_t const leadingZeros = buffer == nullptr ? static_cast<std::int32_t>(zeros) : 0;
+  scale = static_cast<int>(nf);
+  if (high == 0 && decimal::FitsInline(low, static_cast<std::int64_t>(count), leadingZeros)) {
+    return decimal::PackInline(sign, low, leadingZeros);
+  }
+  DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
+  Limb* const limbs = d->Limbs();
+  limbs[0] = low;
+  if (high != 0) limbs[1] = high;
+  d->sign = sign;
+  d->count = static_cast<std::int32_t>(count);
+  d->leadingZeros = leadingZeros;
+  d->size = high != 0 ? 2 : 1;
+  return d;
 }
 
 // ---------------------------------------------------------------------------
@@ -267,6 +405,83 @@ DigitsPtr AddSigned(DecimalDigits const* a, std::int64_t sa, DecimalDigits const
   return r;
 }
 
+// A result of at most two limbs from its value below B^2, given as a
+// two-word binary number.
+DigitsPtr TwoLimbResult(Limb hi, Limb lo, int sign, QBase::Buffer* buffer) {
+  if (hi == 0 && lo == 0) return NewZero(buffer);
+  Limb low;
+  Limb const high = decimal::DivBase(hi, lo, low);
+  DigitsPtr r(decimal::NewResultDigits(buffer, 2));
+  Limb* const out = r->Limbs();
+  out[0] = low;
+  out[1] = high;
+  r->size = high != 0 ? 2 : 1;
+  r->sign = sign;
+  r->count = high != 0 ? kLimbDigits + decimal::DigitsOf(high) : decimal::DigitsOf(low);
+  return r;
+}
+
+// a + gb |b| for two non-zero inline operands (gb: b's sign as it enters
+// the sum) whose aligned sum stays below 10^36: the one with the smaller
+// scale moved up in a 128-bit word, then one addition or subtraction.
+// Returns null for any other shape.
+DigitsPtr AddInline(void const* a, std::int64_t sa, void const* b, int gb, std::int64_t sb, QBase::Buffer* buffer) {
+  int const ga = decimal::InlineSign(a);
+  if (ga == 0 || gb == 0) return nullptr;
+  Wide x = decimal::InlineMagnitude(a);
+  Wide y = decimal::InlineMagnitude(b);
+  std::int64_t const k = sa < sb ? sb - sa : sa - sb;
+  Wide& moved = sa < sb ? x : y;
+  if (decimal::DigitsOf(static_cast<Limb>(moved)) + k > 2 * kLimbDigits - 1) return nullptr;
+  if (k > kLimbDigits) moved *= decimal::kPow10[kLimbDigits];
+  moved *= decimal::kPow10[k > kLimbDigits ? k - kLimbDigits : k];
+  Wide r;
+  int sign;
+  if (ga == gb) {
+    r = x + y;
+    sign = ga;
+  } else if (x >= y) {
+    r = x - y;
+    sign = ga;
+  } else {
+    r = y - x;
+    sign = gb;
+  }
+  return TwoLimbResult(static_cast<Limb>(r >> 64), static_cast<Limb>(r), sign, buffer);
+}
+
+// Two inline factors, each below 10^18: one 64 by 64-bit product.
+DigitsPtr MultiplyInline(void const* a, void const* b, QBase::Buffer* buffer) {
+  Wide const p = Wide{decimal::InlineMagnitude(a)} * decimal::InlineMagnitude(b);
+  return TwoLimbResult(static_cast<Limb>(p >> 64), static_cast<Limb>(p),
+                       decimal::InlineSign(a) * decimal::InlineSign(b), buffer);
+}
+
+// Two inline operands whose quotient floor(A 10^e / B) has a dividend below
+// 10^36 (or e < 0): a division of two binary words by one. Returns null for
+// any other shape.
+DigitsPtr DivideInline(void const* a, void const* b, std::int64_t e, QBase::Buffer* buffer) {
+  Limb const x = decimal::InlineMagnitude(a);
+  Limb const y = decimal::InlineMagnitude(b);
+  Limb hi = 0, lo;
+  if (e < 0) {
+    lo = e <= -kLimbDigits ? 0 : x / decimal::kPow10[-e];
+  } else {
+    if (decimal::DigitsOf(x) + e > 2 * kLimbDigits) return nullptr;
+    Wide u = x;
+    if (e > kLimbDigits) {
+      u *= decimal::kPow10[kLimbDigits];
+      e -= kLimbDigits;
+    }
+    u *= decimal::kPow10[e];
+    Limb remainder;
+    hi = static_cast<Limb>(u >> 64) / y;
+    lo = decimal::DivWide(static_cast<Limb>(u >> 64) % y, static_cast<Limb>(u), y, remainder);
+  }
+  if (e < 0) lo /= y;
+  return TwoLimbResult(hi, lo, decimal::InlineSign(a) * decimal::InlineSign(b), buffer);
+}
+
 DigitsPtr Multiply(DecimalDigits const* a, DecimalDigits const* b, QBase::Buffer* buffer) {
   if (a->sign == 0 || b->sign == 0) return NewZero(buffer);
   if (std::int64_t{kLimbDigits} * (std::int64_t{a->size} + b->size) > kLimit &&
@@ -356,15 +571,62 @@ class TextBuffer {
   C* data_;
 };
 
-// The digit text: `count` characters, M right-aligned behind zeros.
-char* WriteDigitText(char* out, DecimalDigits const* d) noexcept {
-  std::int64_t const significant = SignificantDigits(d);
-  out = std::fill_n(out, d->count - significant, '0');
-  if (significant > 0) {
-    Limb const* const limbs = d->Limbs();
-    std::int32_t i = d->size - 1;
-    out += decimal::WriteDigits(out, limbs[i]);
-    for (--i; i >= 0; --i, out += kLimbDigits) decimal::WriteLimb(out, limbs[i]);
+// Texts are written right to left, into a buffer with kHead bytes of room
+// in front of the text. Digits go out in whole words (WriteTail below), and
+// a run of zeros of up to kHead is filled as kHead bytes: what lands in
+// front of a piece is overwritten by the next one, or falls in that room.
+constexpr std::size_t kHead = 32;
+
+// Fills the n characters in front of `end` with '0'; returns their start.
+inline char* FillZerosBefore(char* end, std::size_t n) noexcept {
+  if (n <= kHead) {
+    std::memset(end - kHead, '0', kHead);
+  } else {
+    std::memset(end - n, '0', n);
+  }
+  return end - n;
+}
+
+// Writes x < 10^n (n <= 18 digits, leading zeros included) so that it ends
+// at `end`; up to 18 - n bytes in front of it are written too.
+inline void WriteTail(char* end, Limb x, std::size_t n) noexcept {
+  if (n <= 8) {
+    decimal::Write8(end - 8, static_cast<std::uint32_t>(x));
+  } else if (n <= 16) {
+    decimal::Write16(end - 16, x);
+  } else {
+    decimal::WriteLimb(end - kLimbDigits, x);
+  }
+}
+
+// Writes the digits of M (significant of them) so that they end at `end`,
+// with a '.' in front of the last `split` of them when 0 < split <
+// significant (*point then tells where). Returns where the first digit
+// went.
+char* WriteMagnitude(char* end, DecimalDigits const* d, std::size_t significant, std::size_t split,
+                     char** point) noexcept {
+  Limb const* const limbs = d->Limbs();
+  std::size_t const size = static_cast<std::size_t>(d->size);
+  std::size_t const splitLimb = split != 0 ? split / kLimbDigits : size;
+  std::size_t const splitDigits = split % kLimbDigits;
+  std::size_t const topDigits = significant - kLimbDigits * (size - 1);
+  char* out = end;
+  for (std::size_t i = 0; i < size; ++i) {
+    std::size_t const n = i + 1 < size ? kLimbDigits : topDigits;
+    if (i != splitLimb) {
+      WriteTail(out, limbs[i], n);
+      out -= n;
+      continue;
+    }
+    // The point falls in this limb, after its first n - splitDigits digits.
+    Limb const scale = decimal::kPow10[splitDigits];
+    Limb const high = limbs[i] / scale;
+    if (splitDigits != 0) WriteTail(out, limbs[i] - high * scale, splitDigits);
+    out -= splitDigits;
+    *--out = '.';
+    *point = out;
+    WriteTail(out, high, n - splitDigits);
+    out -= n - splitDigits;
   }
   return out;
 }
@@ -377,48 +639,178 @@ std::size_t TextLength(DecimalDigits const* d, std::int64_t s) noexcept {
   return static_cast<std::size_t>(sign + std::max<std::int64_t>(d->leadingZeros + c - s, 1) + (s > 0 ? 1 + s : 0));
 }
 
-// Writes the decimal text of a non-zero value (TextLength characters).
-// Sets *point to the position of the '.', or to null when there is none.
-char* WriteText(char* out, DecimalDigits const* d, std::int64_t s, char** point) noexcept {
-  std::int64_t const c = d->count;
-  if (d->sign < 0) *out++ = '-';
-  if (c < s) {
-    // Shorter than the scale: "0." and zeros in front of the digit text.
-    *out++ = '0';
-    *point = out;
-    *out++ = '.';
-    out = std::fill_n(out, s - c, '0');
-    return WriteDigitText(out, d);
-  }
-  out = std::fill_n(out, d->leadingZeros, '0');
-  if (c == s && d->leadingZeros == 0) *out++ = '0';
-  char* const digits = out;
-  out = WriteDigitText(out, d);
-  *point = nullptr;
-  if (s > 0) {
-    char* const at = digits + (c - s);
-    std::memmove(at + 1, at, static_cast<std::size_t>(s));
-    *at = '.';
-    *point = at;
-    ++out;
-  }
-  return out;
-}
-
 void CheckPrintable(std::int64_t s) {
   if (s > kLimit) ThrowTooLong();
 }
 
+// The decimal text of a non-zero value: '-' for a negative one, then, when
+// the digit text D (count c, scale s) is at least as long as the scale, the
+// leading zeros, D's first c - s characters (or '0' when there are none and
+// no leading zeros) and, when s > 0, '.' and D's last s characters; else
+// "0." and s - c zeros in front of D. D is M's digits behind count -
+// significant zeros.
+class ValueText {
+ public:
+  ValueText(DecimalDigits const* d, std::int64_t scale) : buffer_(kHead + TextLength(d, scale)) {
+    std::size_t const length = TextLength(d, scale);
+    std::size_t const c = static_cast<std::size_t>(d->count);
+    std::size_t const s = static_cast<std::size_t>(scale);
+    length_ = length;
+    std::size_t const significant = static_cast<std::size_t>(SignificantDigits(d));
+    char* const end = buffer_.Get() + kHead + length;
+    char* out;
+    if (s != 0 && s < significant) {
+      // The point falls among M's digits; D's zeros stand in front of them.
+      out = WriteMagnitude(end, d, significant, s, &point_);
+      out = FillZerosBefore(out, c - significant);
+    } else {
+      out = WriteMagnitude(end, d, significant, 0, &point_);
+      if (s == 0) {
+        out = FillZerosBefore(out, c - significant);
+      } else {
+        // All of M after the point, behind zeros: D's own, and those the
+        // scale adds when D is shorter than it.
+        out = FillZerosBefore(out, s - significant);
+        *--out = '.';
+        point_ = out;
+        if (c > s) out = FillZerosBefore(out, c - s);  // D's zeros before the point
+        if (c < s || (c == s && d->leadingZeros == 0)) *--out = '0';
+      }
+    }
+    if (c >= s) out = FillZerosBefore(out, static_cast<std::size_t>(d->leadingZeros));
+    if (d->sign < 0) *--out = '-';
+    text_ = out;  // buffer_.Get() + kHead
+  }
+  char const* Get() const noexcept { return text_; }
+  std::size_t Length() const noexcept { return length_; }
+  // The '.', or null when the scale is 0.
+  char const* Point() const noexcept { return point_; }
+
+ private:
+  TextBuffer<char> buffer_;
+  char const* text_;
+  std::size_t length_;
+  char* point_ = nullptr;
+};
+
+// floor(m / 10^s) for m < 2^60 and s <= 18, by a multiply-high (Granlund
+// and Montgomery): with 2^(l-1) < 10^s <= 2^l, the multiplier
+// ceil(2^(60+l) / 10^s) is below 2^61 and the quotient exact for every m
+// below 2^60.
+struct Pow10Divisor {
+  Limb multiplier;
+  int shift;
+};
+constexpr Pow10Divisor MakePow10Divisor(int s) {
+  int l = 0;
+  while ((Limb{1} << l) < decimal::kPow10[s]) ++l;
+  Wide const top = Wide{1} << (60 + l);
+  Limb const d = decimal::kPow10[s];
+  return {static_cast<Limb>((top + d - 1) / d), 60 + l};
+}
+template <std::size_t... I>
+constexpr std::array<Pow10Divisor, sizeof...(I)> Pow10Divisors(std::index_sequence<I...>) {
+  return {MakePow10Divisor(static_cast<int>(I))...};
+}
+constexpr std::array<Pow10Divisor, kLimbDigits + 1> kPow10Divisors =
+    Pow10Divisors(std::make_index_sequence<kLimbDigits + 1>());
+
+inline Limb DividePow10(Limb m, int s) noexcept {
+  Pow10Divisor const& d = kPow10Divisors[static_cast<std::size_t>(s)];
+  return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
+}
+
+// The text of a non-zero inline value m (its digit text is m's n digits,
+// behind lz <= 3 leading zeros) at scale s <= kInlineScale, written right
+// to left so that it ends at `end`, with kHead bytes of room in front of it
+// (nothing written is read back before the text is taken). Returns where it
+// begins; *point is the '.', or stays null.
+constexpr int kInlineScale = 24;
+constexpr std::size_t kInlineText = 4 + kInlineScale;  // sign, "0." and the scale's digits at most
+
+char* WriteInline(char* end, Limb m, bool negative, int lz, int s, char** point) noexcept {
+  int const n = decimal::DigitsOf(m);
+  char* out = end;
+  if (s == 0) {
+    WriteTail(out, m, static_cast<std::size_t>(n));
+    out -= n;
+  } else if (s < n) {
+    Limb const unit = decimal::kPow10[s];
+    Limb const high = DividePow10(m, s);
+    WriteTail(out, m - high * unit, static_cast<std::size_t>(s));
+    out -= s;
+    *--out = '.';
+    *point = out;
+    WriteTail(out, high, static_cast<std::size_t>(n - s));
+    out -= n - s;
+  } else {
+    // All of m after the point, behind the zeros that the scale adds.
+    WriteTail(out, m, static_cast<std::size_t>(n));
+    out = FillZerosBefore(out - n, static_cast<std::size_t>(s - n));
+    *--out = '.';
+    *point = out;
+    if (s > n || lz == 0) *--out = '0';
+  }
+  if (s <= n && lz != 0) out = FillZerosBefore(out, static_cast<std::size_t>(lz));
+  if (negative) *--out = '-';
+  return out;
+}
+
+// The text WriteInline writes, for the common shapes whose text has at most 16
+// characters: an integer, or a point with at most eight digits on either
+// side. Built in one 128-bit word (the two sides' digits converted side by
+// side) and stored at once, so that reading the text back is forwarded from
+// that store. Returns the length, or 0 for other shapes.
+std::size_t InlineWord(char* text, Limb m, bool negative, int lz, int s, char** point) noexcept {
+  int const n = decimal::DigitsOf(m);
+  int const k = n - s;  // digits before the point
+  int const prefix = (negative ? 1 : 0) + lz;
+  if (!decimal::kWordParse || k <= 0 || prefix + n + (s != 0 ? 1 : 0) > 16) return 0;
+  Wide t;
+  if (s == 0) {
+    t = decimal::Digits16Word(m) >> (8 * (16 - n));
+  } else {
+    if (k > 8 || s > 8) return 0;
+    Limb const high = DividePow10(m, s);
+    Wide const digits =
+        decimal::DigitsPairWord(static_cast<std::uint32_t>(high), static_cast<std::uint32_t>(m - high * decimal::kPow10[s]));
+    Limb const before = static_cast<Limb>(digits) >> (8 * (8 - k));
+    Limb const after = static_cast<Limb>(digits >> 64) >> (8 * (8 - s));
+    t = before | (Wide{'.'} << (8 * k)) | (Wide{after} << (8 * (k + 1)));
+    *point = text + prefix + k;
+  }
+  if (lz != 0) t = (t << (8 * lz)) | (decimal::kZeroBytes >> (8 * (8 - lz)));
+  if (negative) t = (t << 8) | Wide{'-'};
+  decimal::Store16(text, t);
+  return static_cast<std::size_t>(prefix + n + (s != 0 ? 1 : 0));
+}
+
 // Prints a value (zero as "0") and hands the narrow text, its length and
-// where its point stands (null when it has none) to `take`.
+// where its point stands (null when it has none) to `take`. An inline value
+// with a short text is printed straight from its word.
 template <class Take>
-auto PrintValue(DecimalDigits const* d, std::int64_t scale, Take take) {
+auto PrintValue(void const* word, std::int64_t scale, Take take) {
+  if (decimal::IsInline(word)) {
+    Limb const m = decimal::InlineMagnitude(word);
+    if (m == 0) return take("0", std::size_t{1}, nullptr);
+    if (scale <= std::int64_t{kInlineScale}) {
+      char text[kHead + kInlineText];
+      char* point = nullptr;
+      bool const negative = decimal::InlineSign(word) < 0;
+      int const lz = decimal::InlineLeadingZeros(word);
+      if (std::size_t const n = InlineWord(text, m, negative, lz, static_cast<int>(scale), &point)) {
+        return take(text, n, point);
+      }
+      char* const end = text + sizeof text;
+      char const* const begin = WriteInline(end, m, negative, lz, static_cast<int>(scale), &point);
+      return take(begin, static_cast<std::size_t>(end - begin), point);
+    }
+  }
+  DigitsView const d(word);
   if (d->sign == 0) return take("0", std::size_t{1}, nullptr);
   CheckPrintable(scale);
-  TextBuffer<char> text(TextLength(d, scale));
-  char* point = nullptr;
-  char* const end = WriteText(text.Get(), d, scale, &point);
-  return take(text.Get(), static_cast<std::size_t>(end - text.Get()), point);
+  ValueText const text(d.get(), scale);
+  return take(text.Get(), text.Length(), text.Point());
 }
 
 QBase::ReturnWString Widen(char const* text, std::size_t n, char const* point = nullptr,
@@ -441,7 +833,7 @@ namespace decimal {
 
 DecimalDigits* NewDigits(QBase::Buffer* buffer, std::size_t limbs) {
   std::size_t const bytes = sizeof(DecimalDigits) + limbs * sizeof(Limb);
-  void* const block = ::operator new[](bytes, buffer);
+  void* const block = buffer == nullptr ? std::malloc(bytes) : ::operator new[](bytes, buffer);
   if (block == nullptr) throw std::bad_alloc();
   return ::new (block) DecimalDigits{0, 0, 0, 0, 0, 0, buffer};
 }
@@ -457,7 +849,7 @@ DecimalDigits* NewResultDigits(QBase::Buffer* buffer, std::size_t limbs) {
 void FreeDigits(DecimalDigits* digits) noexcept {
   if (digits == nullptr || digits->buffer != nullptr) return;
   if (digits->embedded == 0) {
-    ::operator delete[](static_cast<void*>(digits), static_cast<QBase::Buffer*>(nullptr));
+    std::free(digits);
     return;
   }
   ObjectHeader* const header = HeaderOf(ObjectSlotOf(digits));
@@ -524,10 +916,11 @@ BigDecimal::BigDecimal(unsigned short const* text, QBase::Buffer* buffer)
   _StrToBigDecimal(narrow.GetString());
 }
 
-BigDecimal::BigDecimal(int value, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
-  _StrToBigDecimal(text);
+BigDecimal::BigDecimal(int value, QBase::Buffer* buffer) : scale_(0), buffer_(buffer), digits_(nullptr) {
+  // What parsing its "%d" text gives: the digits of |value| at scale 0; "0"
+  // begins with one '0', counted without a Buffer.
+  Limb const m = value < 0 ? Limb{0} - static_cast<Limb>(value) : static_cast<Limb>(value);
+  digits_ = decimal::PackInline(value < 0 ? -1 : 1, m, value == 0 && buffer == nullptr ? 1 : 0);
 }
 
 BigDecimal::BigDecimal(double value, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
@@ -548,7 +941,7 @@ BigDecimal::BigDecimal(BigDecimal const& other, QBase::Buffer* buffer)
 BigDecimal::BigDecimal(BigDecimal const& other) : scale_(-1), buffer_(nullptr), digits_(nullptr) { *this = other; }
 
 BigDecimal::~BigDecimal() {
-  if (buffer_ == nullptr && digits_ != nullptr) {
+  if (buffer_ == nullptr && digits_ != nullptr && !decimal::IsInline(digits_)) {
     DecimalDigits* const d = AsDigits(digits_);
     if (d->embedded != 0 && ObjectSlotOf(d) == reinterpret_cast<char*>(this)) {
       // The digits share this object's block and go with it.
@@ -562,7 +955,9 @@ BigDecimal::~BigDecimal() {
 
 BigDecimal& BigDecimal::operator=(BigDecimal const& other) {
   if (!IsEmpty()) ThrowDecimal("Cannot change BigDecimal value after it is initialized");
-  if (other.scale_ >= 0) {
+  if (other.scale_ >= 0 && decimal::IsInline(other.digits_)) {
+    digits_ = other.digits_;  // a small value takes no storage
+  } else if (other.scale_ >= 0) {
     DecimalDigits const* const from = AsDigits(other.digits_);
     DecimalDigits* const to = decimal::NewDigits(buffer_, static_cast<std::size_t>(from->size));
     to->sign = from->sign;
@@ -644,6 +1039,12 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
     if (p == end) return;
   }
   char const* const body = p;
+  int shortScale;
+  if (void* const digits = ParseShort(text, body, end, sign, buffer_, shortScale)) {
+    digits_ = digits;
+    scale_ = shortScale;
+    return;
+  }
   char const* const last = end - 1;
   char const* mantissaEnd = end;
   char const* point = nullptr;
@@ -691,9 +1092,13 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   std::int32_t const leadingZeros = buffer_ == nullptr ? static_cast<std::int32_t>(start - body) : 0;
 
   if (allZeros) {
-    DecimalDigits* const zero = decimal::NewDigits(buffer_, 0);
-    zero->leadingZeros = leadingZeros;
-    digits_ = zero;
+    if (leadingZeros <= decimal::kInlineLeadingZeros) {
+      digits_ = decimal::PackInline(0, 0, leadingZeros);
+    } else {
+      DecimalDigits* const zero = decimal::NewDigits(buffer_, 0);
+      zero->leadingZeros = leadingZeros;
+      digits_ = zero;
+    }
     scale_ = 0;
     return;
   }
@@ -727,8 +1132,18 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   std::int64_t const total = static_cast<std::int64_t>(n1 + n2) + zeros;
   std::size_t const limbs = static_cast<std::size_t>((total + kLimbDigits - 1) / kLimbDigits);
 
+  char const* const readable = end + 1;  // the terminator may be read too
+  if (limbs == 1) {
+    Limb m;
+    DigitsToLimbs(&m, s1, n1, s2, n2, zeros, text, readable);
+    if (decimal::FitsInline(m, count, leadingZeros)) {
+      digits_ = decimal::PackInline(sign, m, leadingZeros);
+      scale_ = static_cast<int>(scale);
+      return;
+    }
+  }
   DecimalDigits* const d = decimal::NewDigits(buffer_, limbs);
-  std::size_t const used = DigitsToLimbs(d->Limbs(), s1, n1, s2, n2, zeros);
+  std::size_t const used = DigitsToLimbs(d->Limbs(), s1, n1, s2, n2, zeros, text, readable);
   d->sign = sign;
   d->count = static_cast<std::int32_t>(count);
   d->leadingZeros = leadingZeros;
@@ -746,12 +1161,13 @@ void BigDecimal::CheckValid() const {
 
 int BigDecimal::Signum() const {
   CheckValid();
+  if (decimal::IsInline(digits_)) return decimal::InlineSign(digits_);
   return AsDigits(digits_)->sign;
 }
 
 int BigDecimal::Precision() const {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
+  DigitsView const d(digits_);
   return d->leadingZeros + d->count;
 }
 
@@ -761,18 +1177,30 @@ int BigDecimal::Precision() const {
 BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) {
   CheckValid();
   b.CheckValid();
-  DecimalDigits const* const y = AsDigits(b.digits_);
   std::int64_t const s = std::max(scale_, b.scale_);
-  DigitsPtr r = AddSigned(AsDigits(digits_), scale_, y, y->sign, b.scale_, s, buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    r = AddInline(digits_, scale_, b.digits_, decimal::InlineSign(b.digits_), b.scale_, buffer_);
+  }
+  if (!r) {
+    DigitsView const x(digits_), y(b.digits_);
+    r = AddSigned(x.get(), scale_, y.get(), y->sign, b.scale_, s, buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
 BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) {
   CheckValid();
   b.CheckValid();
-  DecimalDigits const* const y = AsDigits(b.digits_);
   std::int64_t const s = std::max(scale_, b.scale_);
-  DigitsPtr r = AddSigned(AsDigits(digits_), scale_, y, -y->sign, b.scale_, s, buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    r = AddInline(digits_, scale_, b.digits_, -decimal::InlineSign(b.digits_), b.scale_, buffer_);
+  }
+  if (!r) {
+    DigitsView const x(digits_), y(b.digits_);
+    r = AddSigned(x.get(), scale_, y.get(), -y->sign, b.scale_, s, buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
@@ -783,7 +1211,13 @@ BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) {
   if (s > kMaxScale) {
     throw std::length_error("BigDecimal: the product's scale would exceed 2147483647");
   }
-  DigitsPtr r = Multiply(AsDigits(digits_), AsDigits(b.digits_), buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    r = MultiplyInline(digits_, b.digits_, buffer_);
+  } else {
+    DigitsView const x(digits_), y(b.digits_);
+    r = Multiply(x.get(), y.get(), buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
@@ -793,24 +1227,31 @@ BigDecimal::Ptr BigDecimal::Divide(BigDecimal const& b, int scale) {
   CheckValid();
   b.CheckValid();
   if (scale < -1) ThrowDecimal("Invalid scale request");
-  if (AsDigits(b.digits_)->sign == 0) ThrowDecimal("Divide by Zero");
   int const s = scale == -1 ? scale_ : scale;
-  DigitsPtr r = DivideDigits(AsDigits(digits_), scale_, AsDigits(b.digits_), b.scale_, s, buffer_);
+  DigitsPtr r;
+  if (decimal::IsInline(digits_) && decimal::IsInline(b.digits_)) {
+    if (decimal::InlineSign(b.digits_) == 0) ThrowDecimal("Divide by Zero");
+    r = DivideInline(digits_, b.digits_, std::int64_t{s} - scale_ + b.scale_, buffer_);
+  }
+  if (!r) {
+    DigitsView const x(digits_), y(b.digits_);
+    if (y->sign == 0) ThrowDecimal("Divide by Zero");
+    r = DivideDigits(x.get(), scale_, y.get(), b.scale_, s, buffer_);
+  }
   return Ptr(CreateBigDecimal(r.release(), s, buffer_));
 }
 
 int BigDecimal::CompareTo(BigDecimal const& b) const {
   CheckValid();
   b.CheckValid();
-  DecimalDigits const* const x = AsDigits(digits_);
-  DecimalDigits const* const y = AsDigits(b.digits_);
+  DigitsView const x(digits_), y(b.digits_);
   int const ga = x->sign;
   int const gb = y->sign;
   if (ga > 0 && gb < 0) return 1;
   if (ga < 0 && gb > 0) return -1;
   if (ga == 0) return -gb;
   if (gb == 0) return ga;
-  int const c = CompareMagnitudes(x, scale_, y, b.scale_);
+  int const c = CompareMagnitudes(x.get(), scale_, y.get(), b.scale_);
   return ga < 0 ? -c : c;
 }
 
@@ -819,20 +1260,19 @@ int BigDecimal::CompareTo(BigDecimal const& b) const {
 
 QBase::ReturnString BigDecimal::ToString() {
   CheckValid();
-  return PrintValue(AsDigits(digits_), scale_,
+  return PrintValue(digits_, scale_,
                     [](char const* text, std::size_t n, char const*) { return QBase::ReturnString(text, n); });
 }
 
 QBase::ReturnWString BigDecimal::ToWString() {
   CheckValid();
-  return PrintValue(AsDigits(digits_), scale_,
-                    [](char const* text, std::size_t n, char const*) { return Widen(text, n); });
+  return PrintValue(digits_, scale_, [](char const* text, std::size_t n, char const*) { return Widen(text, n); });
 }
 
 QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) {
   CheckValid();
   unsigned short const separator = Platform::DecimalSeparatorForLCID(locale);
-  return PrintValue(AsDigits(digits_), scale_, [separator](char const* text, std::size_t n, char const* point) {
+  return PrintValue(digits_, scale_, [separator](char const* text, std::size_t n, char const* point) {
     return Widen(text, n, point, separator);
   });
 }
@@ -845,35 +1285,37 @@ QBase::ReturnWString BigDecimal::MantissaToWString() {
 
 QBase::ReturnString BigDecimal::GetIntegerDigits() {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
+  DigitsView const d(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
-  // The leading zeros, then the digit text's first count - scale characters.
-  std::int64_t const integer = std::max<std::int64_t>(d->count - std::int64_t{scale_}, 0);
-  std::size_t const length = static_cast<std::size_t>(d->leadingZeros + integer);
-  if (length == 0) return QBase::ReturnString("0", 1);
-  TextBuffer<char> text(static_cast<std::size_t>(d->leadingZeros + (integer > 0 ? d->count : 0)));
-  char* const digits = std::fill_n(text.Get(), d->leadingZeros, '0');
-  if (integer > 0) WriteDigitText(digits, d);
-  return QBase::ReturnString(text.Get(), length);
+  // The leading zeros, then the digit text's first count - scale
+  // characters: what the decimal text has before its point when there are
+  // such characters.
+  std::int64_t const lz = d->leadingZeros;
+  if (d->count > std::int64_t{scale_}) {
+    CheckPrintable(scale_);
+    ValueText const text(d.get(), scale_);
+    std::size_t const sign = d->sign < 0 ? 1 : 0;
+    char const* const point = text.Point();
+    std::size_t const end = point != nullptr ? static_cast<std::size_t>(point - text.Get()) : text.Length();
+    return QBase::ReturnString(text.Get() + sign, end - sign);
+  }
+  if (lz == 0) return QBase::ReturnString("0", 1);
+  TextBuffer<char> zeros(static_cast<std::size_t>(lz));
+  std::memset(zeros.Get(), '0', static_cast<std::size_t>(lz));
+  return QBase::ReturnString(zeros.Get(), static_cast<std::size_t>(lz));
 }
 
 QBase::ReturnString BigDecimal::GetFractionDigits() {
   CheckValid();
-  DecimalDigits const* const d = AsDigits(digits_);
+  DigitsView const d(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
   CheckPrintable(scale_);
-  // Exactly `scale` characters: the digit text's last ones, or the whole
-  // digit text behind zeros when it is shorter.
-  std::int64_t const c = d->count;
-  std::int64_t const s = scale_;
-  if (c >= s) {
-    TextBuffer<char> text(static_cast<std::size_t>(c));
-    WriteDigitText(text.Get(), d);
-    return QBase::ReturnString(text.Get() + (c - s), static_cast<std::size_t>(s));
-  }
-  TextBuffer<char> text(static_cast<std::size_t>(s));
-  WriteDigitText(std::fill_n(text.Get(), s - c, '0'), d);
-  return QBase::ReturnString(text.Get(), static_cast<std::size_t>(s));
+  // Exactly `scale` characters: what the decimal text has after its point
+  // (the digit text's last ones, or all of it behind zeros when it is
+  // shorter).
+  if (scale_ == 0) return QBase::ReturnString("", 0);
+  ValueText const text(d.get(), scale_);
+  return QBase::ReturnString(text.Point() + 1, static_cast<std::size_t>(scale_));
 }
 
 }  // namespace QDataType

@@ -70,8 +70,13 @@
 /// ------
 /// A value's storage comes from the Buffer (arena) the object was made with,
 /// or from the heap when it has none; arena storage is never freed piece by
-/// piece. Arithmetic returns a new object in an owning ReturnPtr, placed in the
-/// left operand's arena (or the heap); deleting it is right in both cases.
+/// piece. A value of at most 18 digits made from text, an int or a copy is
+/// held in the object itself and takes none (unless, made without a Buffer,
+/// its text began with more than three '0' characters, or its text had zeros
+/// after the point in front of its digits, as "0.05" does).
+/// Arithmetic returns a new object in an owning ReturnPtr, placed in the left
+/// operand's arena (or the heap), one block holding the object and its
+/// digits; deleting it is right in both cases.
 /// Scratch space for a computation always comes from the heap. When the arena
 /// or the heap cannot supply storage, the operation throws std::bad_alloc.
 ///

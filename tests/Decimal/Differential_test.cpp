@@ -196,11 +196,12 @@ void Check(Ptr const& got, Expected const& want, bool checkPrecision, char const
   }
 }
 
-void RunPairs(std::mt19937_64& rng, int pairs, int maxDigits) {
+template <class Generate>
+void RunPairsOf(std::mt19937_64& rng, int pairs, Generate generate) {
   QBase::Arena arena;
   for (int i = 0; i < pairs; ++i) {
-    Operand const x = RandomOperand(rng, maxDigits);
-    Operand const y = RandomOperand(rng, maxDigits);
+    Operand const x = generate();
+    Operand const y = generate();
     SCOPED_TRACE("a = " + x.text + ", b = " + y.text);
     // Operands in an arena keep no leading zeros, so every text is plain.
     QBase::Buffer* const buffer = (i & 1) != 0 ? &arena : nullptr;
@@ -226,6 +227,49 @@ void RunPairs(std::mt19937_64& rng, int pairs, int maxDigits) {
       Check(b.Divide(a, 3), Divide(y.exact, x.exact, 3), true, "b.Divide(a, 3)");
     }
   }
+}
+
+void RunPairs(std::mt19937_64& rng, int pairs, int maxDigits) {
+  RunPairsOf(rng, pairs, [&] { return RandomOperand(rng, maxDigits); });
+}
+
+// Values kept inline in the object (at most 18 digits) and just past it:
+// all nines, powers of ten, random digits of 1 to 20, at scales up to 40
+// (so that aligned sums, products and the quotient's dividend cross 18 and
+// 36 digits), negative zeros among the zeros.
+Operand EdgeOperand(std::mt19937_64& rng) {
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  std::string digits;
+  switch (pick(0, 4)) {
+    case 0: digits = std::string(static_cast<size_t>(pick(1, 20)), '9'); break;
+    case 1: digits = "1" + std::string(static_cast<size_t>(pick(0, 19)), '0'); break;
+    case 2: digits = pick(0, 1) != 0 ? "0" : "1"; break;
+    default:
+      digits = std::to_string(pick(1, 9));
+      for (int n = pick(1, 20); static_cast<int>(digits.size()) < n;) digits.push_back(static_cast<char>('0' + pick(0, 9)));
+  }
+  int const scale = pick(0, 3) == 0 ? pick(0, 40) : pick(0, 20);
+  bool const negative = pick(0, 1) != 0;
+  std::string body;
+  if (scale == 0) {
+    body = digits;
+  } else if (scale < static_cast<int>(digits.size())) {
+    body = digits.substr(0, digits.size() - static_cast<size_t>(scale)) + "." +
+           digits.substr(digits.size() - static_cast<size_t>(scale));
+  } else {
+    body = "0." + std::string(static_cast<size_t>(scale) - digits.size(), '0') + digits;
+  }
+  Operand op;
+  op.text = (negative ? "-" : "") + body;
+  op.exact.value = Z(digits);
+  op.exact.scale = digits == "0" ? 0 : scale;  // every text of zeros has scale 0
+  if (negative) mpz_neg(op.exact.value.get(), op.exact.value.get());
+  return op;
+}
+
+TEST(BigDecimalVersusGmp, InlineValuesAndTheirEdges) {
+  std::mt19937_64 rng(181818);
+  RunPairsOf(rng, 20000, [&] { return EdgeOperand(rng); });
 }
 
 TEST(BigDecimalVersusGmp, RandomPairsUpTo600Digits) {

@@ -43,6 +43,56 @@ DecimalDigits* NewResultDigits(QBase::Buffer* buffer, std::size_t limbs);
 // arena blocks stay with their arena.
 void FreeDigits(DecimalDigits* digits) noexcept;
 
+// Small values take no storage: a value whose M fits in one limb, whose
+// digit text is just the digits of M (no zeros after the point in front of
+// them) and that began with at most three '0' characters is kept in the
+// object's digits word itself, marked by its low bit (a DecimalDigits block
+// is aligned, so a pointer never has it):
+//   bit 0: 1; bit 1: negative; bits 2-3: leadingZeros; bits 4-63: M.
+// Zero is M = 0. Readers unpack such a word into an InlineDigits on their
+// stack and read it like any other DecimalDigits.
+using Word = std::uintptr_t;
+static_assert(sizeof(Word) == 8, "the digits word holds a limb of 60 bits");
+constexpr int kInlineLeadingZeros = 3;
+
+inline bool IsInline(void const* digits) noexcept { return (reinterpret_cast<Word>(digits) & 1) != 0; }
+
+inline bool FitsInline(Limb m, std::int64_t count, std::int64_t leadingZeros) noexcept {
+  return m < kBase && count == DigitsOf(m) && leadingZeros <= kInlineLeadingZeros;
+}
+
+// sign is ignored for m = 0.
+inline void* PackInline(int sign, Limb m, int leadingZeros) noexcept {
+  Word const negative = m != 0 && sign < 0 ? 2 : 0;
+  return reinterpret_cast<void*>(Word{1} | negative | (static_cast<Word>(leadingZeros) << 2) | (Word{m} << 4));
+}
+
+inline Limb InlineMagnitude(void const* digits) noexcept { return reinterpret_cast<Word>(digits) >> 4; }
+inline int InlineSign(void const* digits) noexcept {
+  Word const w = reinterpret_cast<Word>(digits);
+  return (w >> 4) == 0 ? 0 : (w & 2) != 0 ? -1 : 1;
+}
+inline int InlineLeadingZeros(void const* digits) noexcept {
+  return static_cast<int>((reinterpret_cast<Word>(digits) >> 2) & 3);
+}
+
+struct InlineDigits {
+  DecimalDigits header;
+  Limb limb;  // header.Limbs()[0]
+};
+static_assert(sizeof(InlineDigits) == sizeof(DecimalDigits) + sizeof(Limb), "the limb follows the header");
+
+// The DecimalDigits of a digits word: the block it points to, or the inline
+// value unpacked into room.
+inline DecimalDigits const* Unpack(void const* digits, InlineDigits& room) noexcept {
+  if (!IsInline(digits)) return static_cast<DecimalDigits const*>(digits);
+  Limb const m = InlineMagnitude(digits);
+  std::int32_t const count = DigitsOf(m);
+  room.header = DecimalDigits{InlineSign(digits), count, InlineLeadingZeros(digits), m != 0 ? 1 : 0, 0, 0, nullptr};
+  room.limb = m;
+  return &room.header;
+}
+
 // Significant digits of the value (those of M), 0 for zero.
 inline std::int64_t SignificantDigits(DecimalDigits const* d) noexcept {
   return DigitCount(d->Limbs(), static_cast<std::size_t>(d->size));

@@ -16,54 +16,54 @@ namespace {
 static_assert(kKaratsubaThreshold <= 18, "at most 17 products in a column");
 static_assert(kNewtonThreshold >= 3 && kReciprocalBase >= 2, "long division needs two divisor limbs");
 
-// Product by columns. A column's sum of products (at most 17 of them) splits
-// once into r + q B, and q (< 18 B) into c1 + c2 B by a division by a
-// constant; the splits of successive columns are independent of each other,
-// and only the short sum r_k + c1_(k-1) + c2_(k-2) + carry runs from column
-// to column.
-// The same by columns for operands of fixed sizes up to kFixedLimbs limbs,
-// unrolled: no loop bounds to predict, and the column sums stay in
-// registers.
+// Product by columns. Column k's sum of products (at most 17 of them), plus
+// the quotient carried from column k - 1, splits as q B + rest by an
+// estimate: from T, its bits above 2^60, q = floor(T 2^60 / B) within 3 of
+// floor(sum / B) and never above it, so rest lies in [0, 4B). q goes to the
+// next column (a short chain: one multiply-high), and rest, with the small
+// carry of the column below, is brought into [0, B) by one division by a
+// constant. No exact two-word division anywhere.
+constexpr Limb kColumnFraction = static_cast<Limb>((Wide{1} << 124) / kBase - (Wide{1} << 64));  // 2^124 / B - 2^64
+
+// acc < 2^124. Returns q with acc - q B in [0, 4B); rest = acc - q B.
+inline Limb SplitColumn(Wide acc, Limb& rest) noexcept {
+  Limb const t = static_cast<Limb>(acc >> 60);
+  Limb const q = t + static_cast<Limb>((Wide{t} * kColumnFraction) >> 64);
+  rest = static_cast<Limb>(acc) - q * kBase;  // exact: the true value fits
+  return q;
+}
+
+// rest + carry (below 4B + 5) into [0, B); returns the new carry.
+inline Limb SettleColumn(Limb rest, Limb carry, Limb& out) noexcept {
+  Limb const s = rest + carry;
+  Limb const cy = s / kBase;  // a multiply-high by a constant
+  out = s - cy * kBase;
+  return cy;
+}
+
+// Fixed sizes up to kFixedLimbs limbs are unrolled: no loop bounds to
+// predict, and the operands stay in registers.
 constexpr std::size_t kFixedLimbs = 8;
-constexpr std::size_t kChainColumns = 3;
 
 template <std::size_t NA, std::size_t NB>
 void MulFixed(Limb* r, Limb const* a, Limb const* b) noexcept {
   constexpr std::size_t kColumns = NA + NB - 1;
-  Wide acc[kColumns] = {};
-#pragma GCC unroll 8
-  for (std::size_t i = 0; i < NA; ++i) {
-#pragma GCC unroll 8
-    for (std::size_t j = 0; j < NB; ++j) acc[i + j] += Wide{a[i]} * b[j];
-  }
-  if (kColumns <= kChainColumns) {
-    // Few columns: the quotient of each carries into the next (eight
-    // products and a carry stay below 10^18 2^64).
-    Limb carry = 0;
-#pragma GCC unroll 16
-    for (std::size_t k = 0; k < kColumns; ++k) {
-      Wide const t = acc[k] + carry;
-      carry = DivBase(static_cast<Limb>(t >> 64), static_cast<Limb>(t), r[k]);
-    }
-    r[kColumns] = carry;
-    return;
-  }
-  Limb c1Prev = 0, c2Prev = 0, c2Prev2 = 0, carry = 0;
+  Limb q = 0, carry = 0;
 #pragma GCC unroll 16
   for (std::size_t k = 0; k < kColumns; ++k) {
-    Limb low;
-    Limb const q = DivBase(static_cast<Limb>(acc[k] >> 64), static_cast<Limb>(acc[k]), low);
-    Limb const c2 = q / kBase;
-    Limb const c1 = q - c2 * kBase;
-    Limb const s = low + c1Prev + c2Prev2 + carry;  // < 2B + 20: no overflow
-    Limb const cy = static_cast<Limb>(s >= kBase) + static_cast<Limb>(s >= 2 * kBase);
-    r[k] = s - cy * kBase;
-    carry = cy;
-    c2Prev2 = c2Prev;
-    c2Prev = c2;
-    c1Prev = c1;
+    std::size_t const i0 = k >= NB ? k - NB + 1 : 0;
+    std::size_t const i1 = k < NA ? k : NA - 1;
+    // The products first, the carried quotient last: only one addition
+    // waits for the column below.
+    Wide sum = 0;
+#pragma GCC unroll 8
+    for (std::size_t i = i0; i <= i1; ++i) sum += Wide{a[i]} * b[k - i];
+    Limb rest;
+    q = SplitColumn(sum + q, rest);
+    carry = SettleColumn(rest, carry, r[k]);
   }
-  r[kColumns] = c1Prev + c2Prev2 + carry;
+  // The product fits in NA + NB limbs: what is left is the top limb.
+  r[kColumns] = q + carry;
 }
 
 using FixedKernel = void (*)(Limb*, Limb const*, Limb const*) noexcept;
@@ -80,46 +80,29 @@ constexpr std::array<std::array<FixedKernel, kFixedLimbs>, sizeof...(I)> FixedTa
 constexpr std::array<std::array<FixedKernel, kFixedLimbs>, kFixedLimbs> kFixed =
     FixedTable(std::make_index_sequence<kFixedLimbs>());
 
-void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
+// Any sizes with nb < 18 (columns of at most 17 products).
+__attribute__((noinline)) void MulColumns(Limb* r, Limb const* a, std::size_t na, Limb const* b,
+                                          std::size_t nb) noexcept {
   std::size_t const columns = na + nb - 1;
-  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
-    kFixed[na - 1][nb - 1](r, a, b);
-    return;
-  }
-  if (columns <= 3) {
-    // Up to two limbs each: few enough columns to carry the quotient of
-    // each into the next (two products and a carry stay below 10^18 2^64).
-    Limb carry = 0;
-    for (std::size_t k = 0; k < columns; ++k) {
-      std::size_t const i0 = k >= nb ? k - nb + 1 : 0;
-      std::size_t const i1 = k < na ? k : na - 1;
-      Wide acc = carry;
-      for (std::size_t i = i0; i <= i1; ++i) acc += Wide{a[i]} * b[k - i];
-      carry = DivBase(static_cast<Limb>(acc >> 64), static_cast<Limb>(acc), r[k]);
-    }
-    r[columns] = carry;
-    return;
-  }
-  Limb c1Prev = 0, c2Prev = 0, c2Prev2 = 0, carry = 0;
+  Limb q = 0, carry = 0;
   for (std::size_t k = 0; k < columns; ++k) {
     std::size_t const i0 = k >= nb ? k - nb + 1 : 0;
     std::size_t const i1 = k < na ? k : na - 1;
-    Wide acc = 0;
-    for (std::size_t i = i0; i <= i1; ++i) acc += Wide{a[i]} * b[k - i];
-    Limb low;
-    Limb const q = DivBase(static_cast<Limb>(acc >> 64), static_cast<Limb>(acc), low);
-    Limb const c2 = q / kBase;
-    Limb const c1 = q - c2 * kBase;
-    Limb s = low + c1Prev + c2Prev2 + carry;  // < 2B + 20: no overflow
-    Limb const cy = static_cast<Limb>(s >= kBase) + static_cast<Limb>(s >= 2 * kBase);
-    r[k] = s - cy * kBase;
-    carry = cy;
-    c2Prev2 = c2Prev;
-    c2Prev = c2;
-    c1Prev = c1;
+    Wide sum = 0;
+    for (std::size_t i = i0; i <= i1; ++i) sum += Wide{a[i]} * b[k - i];
+    Limb rest;
+    q = SplitColumn(sum + q, rest);
+    carry = SettleColumn(rest, carry, r[k]);
   }
-  // The product fits in na + nb limbs: what is left is the top limb.
-  r[columns] = c1Prev + c2Prev2 + carry;
+  r[columns] = q + carry;
+}
+
+inline void MulBasecase(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexcept {
+  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
+    kFixed[na - 1][nb - 1](r, a, b);
+  } else {
+    MulColumns(r, a, na, b, nb);
+  }
 }
 
 std::size_t KaratsubaScratch(std::size_t n) noexcept {
@@ -169,17 +152,42 @@ void Karatsuba(Limb* r, Limb const* a, Limb const* b, std::size_t n, Limb* scrat
 }
 
 // Long division (Knuth, TAOCP 4.3.1, algorithm D) in base 10^18. un holds
-// the normalized dividend with one extra top limb (nn + 1 limbs); vn the
-// normalized divisor (nv >= 2 limbs, top limb >= 10^18 / 2). Writes the
-// nn - nv + 1 quotient limbs; un is destroyed.
-void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv) noexcept {
+// the dividend with one extra top limb (nn + 1 limbs), vn the divisor (nv >=
+// 2 limbs), both moved up so that the divisor's top limb has 18 digits (at
+// least B / 10), and the top nv limbs of un below vn. Writes the nn - nv + 1
+// quotient limbs; un is destroyed.
+//
+// With a top limb of B / 10 or more (rather than Knuth's B / 2), the
+// estimate from two limbs may be up to about ten too large, which the
+// refinement with the third limb takes off one step at a time; after it,
+// the estimate exceeds the quotient limb by at most one, since the top two
+// divisor limbs X satisfy U3 / X - U3 / (X + 1) < B / X <= 10 / B for the
+// top three limbs U3 of the window.
+//
+// Each product of an estimate with a divisor limb splits by Shoup's method,
+// from the scaled quotient of one factor. With kPerLimb, scaled (room for
+// nv limbs) gets each divisor limb's, computed once: nv divisions by the
+// base in all, none on the way from one estimate to the next. Without it,
+// each estimate's own is computed as it is found: one division by the base
+// per quotient limb, the cheaper way for short quotients.
+template <bool kPerLimb>
+void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv, Limb* scaled) noexcept {
   Limb const vt = vn[nv - 1];
   Limb const vs = vn[nv - 2];
+  if (kPerLimb) {
+    for (std::size_t i = 0; i < nv; ++i) scaled[i] = Multiplier(vn[i]).scaled;
+  }
   for (std::size_t j = nn - nv + 1; j-- > 0;) {
     Limb* const w = un + j;
     Limb const u2 = w[nv];
     Limb const u1 = w[nv - 1];
     Limb const u0 = w[nv - 2];
+    if (u2 == 0 && u1 < vt) {
+      // The estimate from the top two limbs is 0 (a short quotient's top
+      // limb): no division.
+      q[j] = 0;
+      continue;
+    }
     // Estimate from the top two limbs, then refine with the third: the
     // estimate is then at most one too large.
     Limb qhat, rhat;
@@ -214,12 +222,13 @@ void DivKnuth(Limb* q, Limb* un, std::size_t nn, Limb const* vn, std::size_t nv)
     // Masks, not branches: the conditions are data.
     constexpr std::int64_t kSignedBase = static_cast<std::int64_t>(kBase);
     static constexpr Limb kMultiples[5] = {0, kBase, 2 * kBase, 3 * kBase, 4 * kBase};  // no multiply
-    Limb const scaled = Multiplier(qhat).scaled;
     Limb high = 0;
     Limb borrowed = 0;
+    Limb const estimateScaled = kPerLimb ? 0 : Multiplier(qhat).scaled;
     for (std::size_t i = 0; i < nv; ++i) {
       Limb const v = vn[i];
-      Limb const h = static_cast<Limb>((Wide{scaled} * v) >> 64);
+      Limb const h = kPerLimb ? static_cast<Limb>((Wide{scaled[i]} * qhat) >> 64)
+                              : static_cast<Limb>((Wide{estimateScaled} * v) >> 64);
       Limb const l = qhat * v - h * kBase;
       std::int64_t const a = static_cast<std::int64_t>(w[i] - l - high);
       Limb const band = static_cast<Limb>(kSignedBase - 1 - a) / kBase;  // a division by a constant
@@ -406,7 +415,11 @@ int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b
   return 0;
 }
 
-void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
+namespace {
+
+// Mul past the unrolled kernels, which Mul calls without this function's
+// set-up.
+__attribute__((noinline)) void MulLong(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
   if (na < nb) {
     std::swap(a, b);
     std::swap(na, nb);
@@ -437,6 +450,16 @@ void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) 
     std::size_t const end = off + len + nb;
     AddCarry(r + end, r + end, na + nb - end, c);
   }
+}
+
+}  // namespace
+
+void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb) {
+  if (na <= kFixedLimbs && nb <= kFixedLimbs) {
+    kFixed[na - 1][nb - 1](r, a, b);
+    return;
+  }
+  MulLong(r, a, na, b, nb);
 }
 
 namespace {
@@ -474,10 +497,10 @@ void FoldCyclic(Limb* r, Limb const* a, std::size_t n, std::size_t L) noexcept {
 // division of B^2n - 1.
 void Reciprocal(Limb* x, Limb const* a, std::size_t n) {
   if (n <= kReciprocalBase) {
-    Limbs work(new Limb[2 * n + 1]);
+    Limbs work(new Limb[3 * n + 1]);
     std::fill(work.get(), work.get() + 2 * n, kBase - 1);
     work[2 * n] = 0;
-    DivKnuth(x, work.get(), 2 * n, a, n);
+    DivKnuth<true>(x, work.get(), 2 * n, a, n, work.get() + 2 * n + 1);
     return;
   }
   std::size_t const l = (n - 1) / 2;
@@ -647,8 +670,9 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Li
   std::uint64_t const digits = shift % kLimbDigits;
   std::size_t const nn = DividendLimbs(nu, shift);
   // Working limbs: the dividend (moved up by the digits of the shift) with
-  // room for one more limb, then the divisor.
-  std::size_t const need = nv == 1 ? (digits != 0 ? nu + 1 : 0) : nn + 1 + nv;
+  // room for two more limbs, the divisor with room for one, then the
+  // divisor limbs' scaled quotients.
+  std::size_t const need = nv == 1 ? (digits != 0 ? nu + 1 : 0) : nn + 3 + 2 * nv;
   Limb local[256];
   std::unique_ptr<Limb[]> heap;
   Limb* work = local;
@@ -675,92 +699,45 @@ void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Li
     }
     return;
   }
-  Limb* const un = work;
-  Limb* const vn = un + nn + 1;
-  ShiftUpDigits(un, u, nu, shift);
-  // Scale both so that the divisor's top limb is at least half the base;
-  // the scaling leaves the quotient unchanged.
-  Limb const f = kBase / (v[nv - 1] + 1);
-  if (f == 1) {
-    un[nn] = 0;
-    std::copy(v, v + nv, vn);
-  } else {
-    un[nn] = MulSmall(un + zeros, un + zeros, nn - zeros, f);
-    MulSmall(vn, v, nv, f);
-  }
   std::size_t const nq = nn - nv + 1;
   if (std::min(nq, nv) >= kNewtonThreshold) {
+    // Newton's method wants the divisor's top limb at least B / 2: scale
+    // both by f, which leaves the quotient unchanged.
+    Limb* const un = work;
+    Limb* const vn = un + nn + 1;
+    ShiftUpDigits(un, u, nu, shift);
+    Limb const f = kBase / (v[nv - 1] + 1);
+    if (f == 1) {
+      un[nn] = 0;
+      std::copy(v, v + nv, vn);
+    } else {
+      un[nn] = MulSmall(un + zeros, un + zeros, nn - zeros, f);
+      MulSmall(vn, v, nv, f);
+    }
     DivNewton(q, nq, un, vn, nv);
+    return;
+  }
+  // Long division wants the divisor's top limb of 18 digits: both operands
+  // move up by the k digits it lacks, which leaves the quotient unchanged;
+  // for the dividend the move joins the shift it takes anyway. The dividend
+  // grows by at most one limb, which then stands in for Knuth's extra top
+  // limb (the quotient still fits in nq limbs).
+  int const k = kLimbDigits - DigitsOf(v[nv - 1]);
+  Limb* const un = work;
+  Limb* const vn = un + nn + 2;
+  std::size_t const written = ShiftUpDigits(un, u, nu, shift + static_cast<std::uint64_t>(k));
+  if (written < nn + 1) std::fill(un + written, un + nn + 1, Limb{0});
+  if (k == 0) {
+    std::copy(v, v + nv, vn);
   } else {
-    DivKnuth(q, un, nn, vn, nv);
+    ShiftUpDigits(vn, v, nv, static_cast<std::uint64_t>(k));
   }
-}
-
-namespace {
-
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-// Eight ASCII digits to their value, all lanes at once.
-inline Limb Parse8(char const* p) noexcept {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  v -= 0x3030303030303030ull;
-  v = (v * 10) + (v >> 8);
-  v = ((v & 0x000000FF000000FFull) * 0x000F424000000064ull +
-       (((v >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull)) >>
-      32;
-  return v;
-}
-#else
-inline Limb Parse8(char const* p) noexcept {
-  Limb v = 0;
-  for (int i = 0; i < 8; ++i) v = v * 10 + static_cast<Limb>(p[i] - '0');
-  return v;
-}
-#endif
-
-char const kPairs[201] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-inline void Write4(char* out, std::uint32_t v) noexcept {
-  std::memcpy(out, kPairs + 2 * (v / 100), 2);
-  std::memcpy(out + 2, kPairs + 2 * (v % 100), 2);
-}
-
-inline void Write8(char* out, std::uint32_t v) noexcept {
-  Write4(out, v / 10000);
-  Write4(out + 4, v % 10000);
-}
-
-}  // namespace
-
-Limb ParseDigits(char const* p, int n) noexcept {
-  Limb v = 0;
-  while (n >= 8) {
-    v = v * 100000000ull + Parse8(p);
-    p += 8;
-    n -= 8;
+  // Divisions by the base: nv once, or one per quotient limb.
+  if (nq > nv / 2) {
+    DivKnuth<true>(q, un, nn, vn, nv, vn + nv + 1);
+  } else {
+    DivKnuth<false>(q, un, nn, vn, nv, nullptr);
   }
-  while (n-- > 0) v = v * 10 + static_cast<Limb>(*p++ - '0');
-  return v;
-}
-
-void WriteLimb(char* out, Limb x) noexcept {
-  Limb const hi = x / 1000000000ull;  // 9 digits each
-  Limb const lo = x % 1000000000ull;
-  out[0] = static_cast<char>('0' + hi / 100000000);
-  Write8(out + 1, static_cast<std::uint32_t>(hi % 100000000));
-  out[9] = static_cast<char>('0' + lo / 100000000);
-  Write8(out + 10, static_cast<std::uint32_t>(lo % 100000000));
-}
-
-int WriteDigits(char* out, Limb x) noexcept {
-  int const n = DigitsOf(x);
-  char tmp[kLimbDigits];
-  WriteLimb(tmp, x);
-  std::memcpy(out, tmp + kLimbDigits - n, static_cast<std::size_t>(n));
-  return n;
 }
 
 }  // namespace decimal

@@ -193,12 +193,5 @@ void Mul(Limb* r, Limb const* a, std::size_t na, Limb const* b, std::size_t nb);
 std::size_t DividendLimbs(std::size_t nu, std::uint64_t shift) noexcept;
 void DivQuotient(Limb* q, Limb const* u, std::size_t nu, std::uint64_t shift, Limb const* v, std::size_t nv);
 
-// Text conversion. ParseDigits reads n <= 19 ASCII digits (most significant
-// first); WriteLimb writes exactly 18 digits with leading zeros; WriteDigits
-// writes x without leading zeros (nothing for 0) and returns the count.
-Limb ParseDigits(char const* p, int n) noexcept;
-void WriteLimb(char* out, Limb x) noexcept;
-int WriteDigits(char* out, Limb x) noexcept;
-
 }  // namespace decimal
 }  // namespace QDataType
