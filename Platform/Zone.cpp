@@ -40,12 +40,11 @@ void CopyName(char (&to)[32], char const* from) noexcept {
   to[n] = '\0';
 }
 
-// --- The far future ---------------------------------------------------------
+// --- The zone file ---------------------------------------------------------
 //
-// Past the last transition of its file a zone follows the file's closing
-// rule, which the C library parses anew on every call. Instants from 2038 on
-// (where the transition lists of most files end) are looked up here instead,
-// in the rule of the file that TZ names, read once per thread and TZ value.
+// Offsets from 2038 on come from the zone file that TZ names, read once per
+// thread and TZ value into a table (transitions and closing rule) and
+// searched here; the C library answers the rest (see Zone.h).
 
 constexpr long long kFarFuture = 1LL << 31;  // 2038-01-19
 constexpr size_t kMaxZoneText = 256;          // longer TZ values are left to the C library
@@ -73,7 +72,7 @@ bool ReadFile(char const* path, std::unique_ptr<unsigned char[]>& bytes, size_t&
 }
 
 // The file the C library reads for a TZ value (null: unset), as it finds it.
-zone_internal::FooterRule LoadRule(char const* tz) noexcept {
+zone_internal::ZoneTable LoadTable(char const* tz) noexcept {
   char path[kMaxZoneText + 512];
   if (tz == nullptr) {
     std::strcpy(path, "/etc/localtime");
@@ -93,28 +92,28 @@ zone_internal::FooterRule LoadRule(char const* tz) noexcept {
   std::unique_ptr<unsigned char[]> bytes;
   size_t size = 0;
   if (!ReadFile(path, bytes, size)) return {};
-  return zone_internal::ReadZoneFile(bytes.get(), size);
+  return zone_internal::ReadZoneTable(bytes.get(), size);
 }
 
-// The closing rule of the zone now in TZ; null when there is none to use.
-zone_internal::FooterRule const* FarRule() noexcept {
+// The table of the zone now in TZ; null when there is none to use.
+zone_internal::ZoneTable const* CurrentTable() noexcept {
   struct Cache {
     bool loaded = false;
     bool tzSet = false;
     char tz[kMaxZoneText + 1] = {};
-    zone_internal::FooterRule rule;
+    zone_internal::ZoneTable table;
   };
   thread_local Cache cache;
   char const* const tz = getenv("TZ");
   if (tz != nullptr && std::strlen(tz) > kMaxZoneText) return nullptr;
   bool const same = cache.loaded && cache.tzSet == (tz != nullptr) && (tz == nullptr || std::strcmp(cache.tz, tz) == 0);
   if (!same) {
-    cache.rule = LoadRule(tz);
+    cache.table = LoadTable(tz);
     cache.tzSet = tz != nullptr;
     std::strcpy(cache.tz, tz != nullptr ? tz : "");
     cache.loaded = true;
   }
-  return cache.rule.usable ? &cache.rule : nullptr;
+  return cache.table.usable ? &cache.table : nullptr;
 }
 
 }  // namespace
@@ -126,11 +125,18 @@ bool LocalTimeAt(long long t, struct tm& out) noexcept {
   return false;
 }
 
+bool FileOffsetAt(long long t, int& offset) noexcept {
+  // Before 2038 (inside the transition lists of most files) the C library is
+  // as quick as the table, and cheaper than the look-up of TZ that finding
+  // the table takes.
+  if (t < kFarFuture || t > kLimit) return false;
+  zone_internal::ZoneTable const* const table = CurrentTable();
+  return table != nullptr && table->OffsetAt(t, offset);
+}
+
 int OffsetAt(long long t) noexcept {
-  if (t >= kFarFuture && t <= kLimit) {
-    zone_internal::FooterRule const* const far = FarRule();
-    if (far != nullptr && t >= far->from) return far->OffsetAt(t);
-  }
+  int offset;
+  if (FileOffsetAt(t, offset)) return offset;
   struct tm tm;
   return LocalTimeAt(t, tm) ? static_cast<int>(tm.tm_gmtoff) : 0;
 }

@@ -10,15 +10,17 @@
 // re-entrant C library calls are made (localtime_r), so every function may
 // run on many threads at once.
 //
-// One exception to "as the C library knows it", for speed alone: past the
-// last transition its file lists (2038 on, for most zones) a zone follows
-// the file's closing rule (e.g. "EST5EDT,M3.2.0,M11.1.0"), which the C library
-// parses again on every call. OffsetAt, and so ResolveLocal, evaluate that
-// rule themselves from the file TZ names (TZDIR, /usr/share/zoneinfo, or
-// /etc/localtime when TZ is unset), read once per thread and TZ value, with
-// the C library's algorithm; the answers are the same (a test compares them
-// in every zone). A zone file replaced while TZ stays the same is seen there
-// by new threads only.
+// One shortcut, for speed alone: from 2038 on (past the transition lists of
+// most zone files) a zone follows its file's closing rule (e.g.
+// "EST5EDT,M3.2.0,M11.1.0"), whose text the C library parses again on every
+// call. Offsets at those instants are read here from the zone file that TZ
+// names (TZDIR or /usr/share/zoneinfo, /etc/localtime when TZ is unset):
+// its transitions and closing rule, loaded once per thread and TZ value and
+// evaluated with the C library's own algorithm, so the answers are the C
+// library's (a test compares them in every zone). What the file cannot say
+// (no such file, leap seconds, a closing rule not understood in full) is
+// asked of the C library. A zone file replaced on disk while TZ stays the
+// same is seen there by new threads only.
 //
 // Instants are Unix time: seconds since 1970-01-01 00:00:00 UTC. A local wall
 // time is handled as "local seconds": the same count taken on the wall clock,
@@ -58,6 +60,11 @@ QDT_API bool LocalTimeAt(long long t, struct tm& out) noexcept;
 // The offset in effect at the instant t, seconds east of UTC; 0 when t cannot
 // be broken down.
 QDT_API int OffsetAt(long long t) noexcept;
+
+// The offset at t as the zone file gives it, for t from 2038 on; false
+// before, or when the file cannot say: the C library is then to be asked
+// (LocalTimeAt).
+QDT_API bool FileOffsetAt(long long t, int& offset) noexcept;
 
 // A local wall time resolved to an instant.
 struct LocalResolution {

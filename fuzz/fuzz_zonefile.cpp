@@ -1,5 +1,5 @@
 // Zone files and their closing rules on arbitrary input. The first byte picks
-// the reader: a whole file (ReadZoneFile) or the rule text alone
+// the reader: a whole file (ReadZoneTable) or the rule text alone
 // (ParseFooter); the rest is held in a heap block of exactly its size, so a
 // read past it trips the sanitizer. A rule that is accepted must give one of
 // its two offsets at any instant the zone code asks about (its start to 2^56
@@ -13,6 +13,7 @@
 #include "Platform/internal/ZoneFile.h"
 
 using QDataType::Platform::zone_internal::FooterRule;
+using QDataType::Platform::zone_internal::ZoneTable;
 
 namespace {
 
@@ -35,6 +36,23 @@ void Exercise(FooterRule const& rule, uint8_t const* data, size_t size) {
   }
 }
 
+// A table read from a file: transitions ascending, one offset each, and a
+// search that answers anywhere the zone code may ask (+-2^56 seconds).
+void ExerciseTable(ZoneTable const& table, uint8_t const* data, size_t size) {
+  if (!table.usable) return;
+  Check(!table.at.empty() && table.at.size() == table.offsetFrom.size());
+  for (size_t i = 1; i < table.at.size(); ++i) Check(table.at[i - 1] < table.at[i]);
+  for (size_t i = 0; i + 8 <= size && i < 64; i += 8) {
+    long long t;
+    std::memcpy(&t, data + i, 8);
+    t >>= 7;  // within +-2^56
+    int offset = 0;
+    if (table.OffsetAt(t, offset) && t < table.at.back()) {
+      Check(t < table.at.front() ? offset == table.offsetBefore : true);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
@@ -45,7 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   if (size != 0) std::memcpy(bytes.get(), data, size);
   FooterRule rule;
   if (wholeFile) {
-    rule = QDataType::Platform::zone_internal::ReadZoneFile(size == 0 ? nullptr : bytes.get(), size);
+    ZoneTable const table = QDataType::Platform::zone_internal::ReadZoneTable(size == 0 ? nullptr : bytes.get(), size);
+    ExerciseTable(table, data, size);
+    rule = table.footer;
   } else {
     rule.usable = QDataType::Platform::zone_internal::ParseFooter(reinterpret_cast<char const*>(bytes.get()), size,
                                                                     rule);

@@ -152,6 +152,11 @@ DateTime DateTime::NowUTC() noexcept {
 // would (year 0 minus an hour is 65535-12-31).
 DateTime DateTime::ToLocalTime() const noexcept {
   long long const utc = WallSeconds(year_, month_, day_, hour_, minute_, second_);
+  int offset;
+  if (Platform::FileOffsetAt(utc, offset)) {
+    Wall const w = WallFromSeconds(utc + offset);
+    return DateTime(InRange{}, w.year, w.month, w.day, w.hour, w.minute, w.second, millisecond_);
+  }
   struct tm tm;
   if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen within the calendar; keep the fields
     return DateTime(InRange{}, year_, month_, day_, hour_, minute_, second_, millisecond_);

@@ -199,35 +199,85 @@ bool ParseFooter(char const* text, size_t size, FooterRule& rule) noexcept {
   return true;
 }
 
-FooterRule ReadZoneFile(unsigned char const* data, size_t size) noexcept {
-  FooterRule rule;
+ZoneTable ReadZoneTable(unsigned char const* data, size_t size) noexcept {
+  ZoneTable table;
   if (data == nullptr || size < kHeader || data[0] != 'T' || data[1] != 'Z' || data[2] != 'i' || data[3] != 'f' ||
       data[4] < '2') {
-    return rule;
+    return table;
   }
   // Skip the 32-bit data to the second header; all sizes in 64 bits, so no
   // count can wrap them.
   Counts const v1 = CountsAt(data);
-  unsigned long long const skip =
-      v1.time * 5 + v1.type * 6 + v1.chars + v1.leap * 8 + v1.isstd + v1.isut;
-  if (skip > size - kHeader || size - kHeader - skip < kHeader) return rule;
+  unsigned long long const skip = v1.time * 5 + v1.type * 6 + v1.chars + v1.leap * 8 + v1.isstd + v1.isut;
+  if (skip > size - kHeader || size - kHeader - skip < kHeader) return table;
   unsigned char const* const h2 = data + kHeader + skip;
-  if (h2[0] != 'T' || h2[1] != 'Z' || h2[2] != 'i' || h2[3] != 'f') return rule;
+  if (h2[0] != 'T' || h2[1] != 'Z' || h2[2] != 'i' || h2[3] != 'f') return table;
   Counts const c = CountsAt(h2);
   unsigned long long const body = c.time * 9 + c.type * 6 + c.chars + c.leap * 12 + c.isstd + c.isut;
   size_t const left = size - static_cast<size_t>((h2 + kHeader) - data);
   // Leap seconds shift every instant: left to the C library.
-  if (c.time == 0 || c.leap != 0 || body > left || left - body < 2) return rule;
+  if (c.time == 0 || c.type == 0 || c.leap != 0 || body > left) return table;
+  unsigned char const* const times = h2 + kHeader;
+  unsigned char const* const indices = times + c.time * 8;
+  unsigned char const* const types = indices + c.time;
+  auto offsetOf = [types](unsigned long long k) { return static_cast<int>(static_cast<int32_t>(Be32(types + 6 * k))); };
+  auto isDaylight = [types](unsigned long long k) { return types[6 * k + 4] != 0; };
+
+  try {
+    table.at.reserve(static_cast<size_t>(c.time));
+    table.offsetFrom.reserve(static_cast<size_t>(c.time));
+  } catch (...) {
+    return ZoneTable();
+  }
+  for (unsigned long long i = 0; i < c.time; ++i) {
+    long long const t = Be64(times + 8 * i);
+    if ((i > 0 && t <= table.at.back()) || indices[i] >= c.type) return ZoneTable();
+    table.at.push_back(t);
+    table.offsetFrom.push_back(offsetOf(indices[i]));
+  }
+  // Before the first transition: the first standard-time type, or type 0
+  // when every type is daylight time.
+  unsigned long long first = 0;
+  while (first < c.type && isDaylight(first)) ++first;
+  table.offsetBefore = offsetOf(first == c.type ? 0 : first);
+  table.usable = true;
+
+  // The closing rule: "\n<rule>\n" after the data.
   unsigned char const* const footer = h2 + kHeader + body;
-  if (footer[0] != '\n') return rule;
+  if (left - body < 2 || footer[0] != '\n') return table;
   size_t const room = left - static_cast<size_t>(body) - 1;
   size_t n = 0;
   while (n < room && footer[1 + n] != '\n') ++n;
-  if (n == room || n == 0) return rule;  // unterminated, or no rule
-  if (!ParseFooter(reinterpret_cast<char const*>(footer + 1), n, rule)) return rule;
-  rule.from = Be64(h2 + kHeader + (c.time - 1) * 8);
-  rule.usable = true;
-  return rule;
+  if (n == room || n == 0) return table;  // unterminated, or no rule
+  if (!ParseFooter(reinterpret_cast<char const*>(footer + 1), n, table.footer)) return table;
+  table.footer.from = table.at.back();
+  table.footer.usable = true;
+  return table;
+}
+
+FooterRule ReadZoneFile(unsigned char const* data, size_t size) noexcept {
+  return ReadZoneTable(data, size).footer;
+}
+
+bool ZoneTable::OffsetAt(long long t, int& offset) const noexcept {
+  if (!usable) return false;
+  if (t >= at.back()) {
+    if (!footer.usable) return false;
+    offset = footer.OffsetAt(t);
+    return true;
+  }
+  if (t < at.front()) {
+    offset = offsetBefore;
+    return true;
+  }
+  // The last transition at or before t.
+  size_t lo = 0, hi = at.size() - 1;  // at[lo] <= t < at[hi]
+  while (hi - lo > 1) {
+    size_t const mid = lo + (hi - lo) / 2;
+    (at[mid] <= t ? lo : hi) = mid;
+  }
+  offset = offsetFrom[lo];
+  return true;
 }
 
 }  // namespace zone_internal

@@ -9,6 +9,11 @@
 // once and evaluates it with the C library's own algorithm: the UTC year of
 // the instant, its two change instants, and the hemisphere test.
 //
+// `ZoneTable` holds the whole file: its transitions with the offset each one
+// brings, the offset before the first, and the closing rule, so that a
+// conversion is a binary search rather than a call into the C library, which
+// answers the same from the same file (a test compares the two in every zone).
+//
 // Only files and rules understood in full are used; anything else (a file
 // with leap seconds, no transitions, no rule, a rule with daylight time but
 // no change dates) leaves `usable` false, and the caller asks the C library.
@@ -16,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "Base/Export.h"
 
@@ -48,6 +54,23 @@ struct QDT_API FooterRule {
   // the instants asked about); meaningful only with hasDaylight.
   void ChangesIn(long long year, long long& start, long long& end) const noexcept;
 };
+
+// A TZif file's transitions and closing rule.
+struct QDT_API ZoneTable {
+  bool usable = false;              // transitions read (leap-second files never are)
+  std::vector<long long> at;        // transition instants, ascending
+  std::vector<int> offsetFrom;      // the offset from at[i] on, seconds east
+  int offsetBefore = 0;             // before at[0]: the first standard-time type's offset
+  FooterRule footer;                // from at.back() on, when footer.usable
+
+  // The offset at instant t; false when the table cannot say (past the last
+  // transition without a usable rule) and the C library is to be asked.
+  bool OffsetAt(long long t, int& offset) const noexcept;
+};
+
+// The table of a TZif file's contents (version 2 or later); not usable when
+// the bytes are anything else or memory runs out.
+QDT_API ZoneTable ReadZoneTable(unsigned char const* data, size_t size) noexcept;
 
 // The rule of a TZif file's contents (version 2 or later); not usable when the
 // bytes are anything else.

@@ -1,6 +1,7 @@
-// The far-future rule of zone files, checked against the C library itself on
-// every zone of the machine: offsets at random instants up to the 26th
-// century and one second either side of each computed change.
+// Zone files read by the library, checked against the C library itself on
+// every zone of the machine: offsets at random instants from the 17th to the
+// 26th century, at and just before every listed transition, and one second
+// either side of the closing rule's changes.
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -104,11 +105,11 @@ std::vector<std::string> Zones() {
   return {names.begin(), names.end()};
 }
 
-TEST(ZoneFile, FarFutureOffsetsMatchTheCLibraryInEveryZone) {
+TEST(ZoneFile, OffsetsMatchTheCLibraryInEveryZone) {
   std::mt19937_64 rng(20261206);
-  std::uniform_int_distribution<long long> instant(1LL << 31, 1LL << 34);  // 2038 to 2514
+  std::uniform_int_distribution<long long> instant(-(1LL << 33), 1LL << 34);  // 1697 to 2514
   std::uniform_int_distribution<long long> year(2038, 2500);
-  int zones = 0, ruled = 0, checked = 0;
+  int zones = 0, tabled = 0, ruled = 0, checked = 0;
   for (std::string const& zone : Zones()) {
     std::string const path = "/usr/share/zoneinfo/" + zone;
     std::ifstream in(path, std::ios::binary);
@@ -118,25 +119,35 @@ TEST(ZoneFile, FarFutureOffsetsMatchTheCLibraryInEveryZone) {
     ++zones;
     std::vector<long long> probes;
     for (int i = 0; i < 40; ++i) probes.push_back(instant(rng));
-    FooterRule const rule = Platform::zone_internal::ReadZoneFile(file.data(), file.size());
+    Platform::zone_internal::ZoneTable const table = Platform::zone_internal::ReadZoneTable(file.data(), file.size());
+    if (table.usable) {
+      ++tabled;
+      for (long long t : table.at) probes.insert(probes.end(), {t - 1, t});
+    }
+    FooterRule const& rule = table.footer;
     if (rule.usable) {
       ++ruled;
-      probes.push_back(rule.from);
       for (int i = 0; i < 3 && rule.hasDaylight; ++i) {
         long long on, off;
         rule.ChangesIn(year(rng), on, off);
         for (long long t : {on - 1, on, off - 1, off}) probes.push_back(t);
       }
     }
+    // The table is used from 2038 on; it is checked at every instant.
     for (long long t : probes) {
-      if (t < (1LL << 31)) continue;
-      ASSERT_EQ(Platform::OffsetAt(t), LibraryOffset(t)) << zone << " at " << t;
+      int const want = LibraryOffset(t);
+      int fromTable;
+      if (table.OffsetAt(t, fromTable)) {
+        ASSERT_EQ(fromTable, want) << zone << " at " << t;
+      }
+      ASSERT_EQ(Platform::OffsetAt(t), want) << zone << " at " << t;
       ++checked;
     }
   }
   EXPECT_GT(zones, 300);
+  EXPECT_GT(tabled, zones / 2);
   EXPECT_GT(ruled, zones / 2);
-  EXPECT_GT(checked, 40 * 300);
+  EXPECT_GT(checked, 100000);
 }
 
 }  // namespace
