@@ -21,11 +21,12 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-void Exercise(FooterRule const& rule, uint8_t const* data, size_t size) {
+// `from`: where the rule takes over (a file's last transition).
+void Exercise(FooterRule const& rule, long long from, uint8_t const* data, size_t size) {
   Check(rule.standardOffset > -90000 && rule.standardOffset < 90000);
   Check(rule.daylightOffset > -93600 && rule.daylightOffset < 93600);
   constexpr long long kLast = 1LL << 56;
-  long long const first = rule.from > (1LL << 31) ? rule.from : 1LL << 31;
+  long long const first = from > (1LL << 31) ? from : 1LL << 31;
   if (first > kLast) return;
   for (size_t i = 0; i + 8 <= size && i < 64; i += 8) {
     unsigned long long bits;
@@ -62,14 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   std::unique_ptr<unsigned char[]> bytes(new unsigned char[size == 0 ? 1 : size]);
   if (size != 0) std::memcpy(bytes.get(), data, size);
   FooterRule rule;
+  long long from = 0;
   if (wholeFile) {
     ZoneTable const table = QDataType::Platform::zone_internal::ReadZoneTable(size == 0 ? nullptr : bytes.get(), size);
     ExerciseTable(table, data, size);
     rule = table.footer;
+    if (table.usable) from = table.at.back();
   } else {
     rule.usable = QDataType::Platform::zone_internal::ParseFooter(reinterpret_cast<char const*>(bytes.get()), size,
                                                                     rule);
   }
-  if (rule.usable) Exercise(rule, data, size);
+  if (rule.usable) Exercise(rule, from, data, size);
   return 0;
 }

@@ -250,13 +250,8 @@ ZoneTable ReadZoneTable(unsigned char const* data, size_t size) noexcept {
   while (n < room && footer[1 + n] != '\n') ++n;
   if (n == room || n == 0) return table;  // unterminated, or no rule
   if (!ParseFooter(reinterpret_cast<char const*>(footer + 1), n, table.footer)) return table;
-  table.footer.from = table.at.back();
   table.footer.usable = true;
   return table;
-}
-
-FooterRule ReadZoneFile(unsigned char const* data, size_t size) noexcept {
-  return ReadZoneTable(data, size).footer;
 }
 
 bool ZoneTable::OffsetAt(long long t, int& offset) const noexcept {

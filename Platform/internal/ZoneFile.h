@@ -41,14 +41,13 @@ struct ChangeDate {
 };
 
 struct QDT_API FooterRule {
-  bool usable = false;
-  long long from = 0;         // the rule holds for instants >= from
+  bool usable = false;        // the rule holds from its table's last transition on
   int standardOffset = 0;     // seconds east of UTC
   int daylightOffset = 0;     // seconds east of UTC; = standardOffset when none
   bool hasDaylight = false;
   ChangeDate start{}, end{};  // daylight time starts (standard local time), ends (daylight local time)
 
-  // The offset at instant t (t >= from), seconds east of UTC.
+  // The offset at instant t, seconds east of UTC.
   int OffsetAt(long long t) const noexcept;
   // The instants daylight time starts and ends in `year` (the UTC year of
   // the instants asked about); meaningful only with hasDaylight.
@@ -72,12 +71,8 @@ struct QDT_API ZoneTable {
 // the bytes are anything else or memory runs out.
 QDT_API ZoneTable ReadZoneTable(unsigned char const* data, size_t size) noexcept;
 
-// The rule of a TZif file's contents (version 2 or later); not usable when the
-// bytes are anything else.
-QDT_API FooterRule ReadZoneFile(unsigned char const* data, size_t size) noexcept;
-
 // Parses a POSIX TZ rule text (the file's last line); false when it is not
-// understood in full. `rule.from` is left alone.
+// understood in full.
 QDT_API bool ParseFooter(char const* text, size_t size, FooterRule& rule) noexcept;
 
 }  // namespace zone_internal

@@ -73,21 +73,21 @@ TEST(ZoneFile, DamagedFilesAreNotUsed) {
   std::ifstream in("/usr/share/zoneinfo/America/New_York", std::ios::binary);
   if (!in) GTEST_SKIP() << "no America/New_York on this machine";
   std::vector<unsigned char> const file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  FooterRule const whole = Platform::zone_internal::ReadZoneFile(file.data(), file.size());
+  FooterRule const whole = Platform::zone_internal::ReadZoneTable(file.data(), file.size()).footer;
   ASSERT_TRUE(whole.usable);
   // Every shorter prefix, and every single-byte change of a count, either
   // reads as the same rule or is refused; none reads outside the bytes.
   for (size_t n = 0; n < file.size(); ++n) {
     std::vector<unsigned char> const prefix(file.begin(), file.begin() + static_cast<long>(n));
-    EXPECT_FALSE(Platform::zone_internal::ReadZoneFile(prefix.data(), prefix.size()).usable) << n;
+    EXPECT_FALSE(Platform::zone_internal::ReadZoneTable(prefix.data(), prefix.size()).footer.usable) << n;
   }
   for (size_t at = 20; at < 44; ++at) {
     std::vector<unsigned char> changed = file;
     changed[at] ^= 0x80;
-    FooterRule const r = Platform::zone_internal::ReadZoneFile(changed.data(), changed.size());
+    FooterRule const r = Platform::zone_internal::ReadZoneTable(changed.data(), changed.size()).footer;
     EXPECT_TRUE(!r.usable || r.standardOffset == whole.standardOffset) << at;
   }
-  EXPECT_FALSE(Platform::zone_internal::ReadZoneFile(nullptr, 0).usable);
+  EXPECT_FALSE(Platform::zone_internal::ReadZoneTable(nullptr, 0).usable);
 }
 
 // The zones of the machine's tz database, as the vector file lists them.
