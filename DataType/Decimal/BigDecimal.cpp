@@ -14,6 +14,7 @@
 
 #include "DataType/Decimal/internal/DecimalDigits.h"
 #include "DataType/Decimal/internal/DecimalText.h"
+#include "DataType/Decimal/internal/HeapBlocks.h"
 #include "DataType/Decimal/internal/Limbs.h"
 #include "Platform/Locale.h"
 
@@ -37,9 +38,10 @@ constexpr std::int64_t kMaxScale = INT_MAX;
 // hand the digits to another object; whichever lets go last frees the block.
 // Blocks in an arena are never freed.
 struct ObjectHeader {
-  ObjectHeader(QBase::Buffer* b, std::uint32_t l) noexcept : buffer(b), live(l) {}
+  ObjectHeader(QBase::Buffer* b, std::uint32_t l, std::uint32_t c) noexcept : buffer(b), live(l), sizeClass(c) {}
   QBase::Buffer* buffer;
   std::atomic<std::uint32_t> live;
+  std::uint32_t sizeClass;  // of a heap block (HeapBlocks.h)
 };
 constexpr std::uint32_t kObjectLive = 1;
 constexpr std::uint32_t kDigitsLive = 2;
@@ -47,12 +49,17 @@ constexpr std::size_t kObjectHeader = alignof(std::max_align_t);
 constexpr std::size_t kDigitsOffset = kObjectHeader + (sizeof(BigDecimal) + 7) / 8 * 8;
 static_assert(sizeof(ObjectHeader) <= kObjectHeader, "header fits in front of the object");
 
-// Blocks that begin with an ObjectHeader come from the arena, or straight
-// from malloc (one call each way on a result's road).
-void* AllocateBlock(std::size_t bytes, QBase::Buffer* buffer) noexcept {
-  return buffer == nullptr ? std::malloc(bytes) : ::operator new(bytes, buffer);
+// Blocks that begin with an ObjectHeader come from the arena, or from the
+// heap (HeapBlocks.h: one call each way on a result's road); made with the
+// header in place.
+void* AllocateBlock(std::size_t bytes, QBase::Buffer* buffer, std::uint32_t live) noexcept {
+  std::uint32_t const sizeClass = buffer == nullptr ? decimal::BlockClass(bytes) : 0;
+  void* const block =
+      buffer == nullptr ? decimal::AllocateHeapBlock(bytes, sizeClass) : ::operator new(bytes, buffer);
+  if (block != nullptr) ::new (block) ObjectHeader(buffer, live, sizeClass);
+  return block;
 }
-void FreeBlock(ObjectHeader* header) noexcept { std::free(header); }
+void FreeBlock(ObjectHeader* header) noexcept { decimal::FreeHeapBlock(header, header->sizeClass); }
 
 ObjectHeader* HeaderOf(void* object) noexcept {
   return reinterpret_cast<ObjectHeader*>(static_cast<char*>(object) - kObjectHeader);
@@ -237,12 +244,104 @@ bool ScanShort(char const* p, char const* end, char const* begin, char const*& p
   return true;
 }
 
-// The digits [p, p + n) (n <= 36) of a text readable from begin to end.
-Wide ReadDigits(char const* p, std::size_t n, char const* begin, char const* end) noexcept {
-  if (n <= kLimbDigits) return decimal::ParseDigitsWithin(p, static_cast<int>(n), begin, end);
-  std::size_t const high = n - kLimbDigits;
-  return Wide{decimal::ParseDigitsWithin(p, static_cast<int>(high), begin, end)} * decimal::kBase +
-         decimal::ParseDigits(p + high, kLimbDigits);
+// floor(m / 10^s) for m < 2^60 and s <= 18, by a multiply-high (Granlund
+// and Montgomery): with 2^(l-1) < 10^s <= 2^l, the multiplier
+// ceil(2^(60+l) / 10^s) is below 2^61 and the quotient exact for every m
+// below 2^60.
+struct Pow10Divisor {
+  Limb multiplier;
+  int shift;
+};
+constexpr Pow10Divisor MakePow10Divisor(int s) {
+  int l = 0;
+  while ((Limb{1} << l) < decimal::kPow10[s]) ++l;
+  Wide const top = Wide{1} << (60 + l);
+  Limb const d = decimal::kPow10[s];
+  return {static_cast<Limb>((top + d - 1) / d), 60 + l};
+}
+template <std::size_t... I>
+constexpr std::array<Pow10Divisor, sizeof...(I)> Pow10Divisors(std::index_sequence<I...>) {
+  return {MakePow10Divisor(static_cast<int>(I))...};
+}
+constexpr std::array<Pow10Divisor, kLimbDigits + 1> kPow10Divisors =
+    Pow10Divisors(std::make_index_sequence<kLimbDigits + 1>());
+
+inline Limb DividePow10(Limb m, int s) noexcept {
+  Pow10Divisor const& d = kPow10Divisors[static_cast<std::size_t>(s)];
+  return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
+}
+
+// The commonest text: at most 16 characters of digits with at most one
+// point, whose value is not zero and is held inline. The text is read
+// right-aligned into two words behind '0' characters (high: its last eight
+// characters, low: those before), checked there, and its point taken out
+// there before the two words are converted. Returns the digits word and sets scale; null for any other
+// text, which the other parses read.
+void* ParseTiny(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) noexcept {
+  constexpr Limb kZeros = decimal::kZeroBytes;
+  Limb low = kZeros, high;
+  if (n >= 8) {
+    std::memcpy(&high, body + n - 8, 8);
+    Limb first;
+    std::memcpy(&first, body, 8);
+    if (n == 16) {
+      low = first;
+    } else if (n > 8) {
+      unsigned const pad = 8 * static_cast<unsigned>(16 - n);  // 8 to 56 bits of '0' in front
+      low = (first << pad) | (kZeros >> (64 - pad));
+    }
+  } else {
+    Limb w;
+    if (n >= 4) {
+      std::uint32_t first, last;
+      std::memcpy(&first, body, 4);
+      std::memcpy(&last, body + n - 4, 4);
+      w = first | (Limb{last} << (8 * (n - 4)));
+    } else {
+      w = 0;
+      for (std::size_t i = 0; i < n; ++i) w |= Limb{static_cast<unsigned char>(body[i])} << (8 * i);
+    }
+    unsigned const pad = 8 * static_cast<unsigned>(8 - n);  // 8 to 56 bits
+    high = (w << pad) | (kZeros >> (64 - pad));
+  }
+  // At most one character that is not a digit, and that one a '.'.
+  Limb const fl = NonDigits(low), fh = NonDigits(high);
+  Limb const f = fl | fh;
+  if ((fl != 0 && fh != 0) || (f & (f - 1)) != 0) return nullptr;
+  std::size_t fraction = 0;  // digits after the point
+  if (f != 0) {
+    unsigned const bit = static_cast<unsigned>(__builtin_ctzll(f)) - 7;  // the character's lowest bit
+    if (static_cast<char>((fl != 0 ? low : high) >> bit) != '.') return nullptr;
+    fraction = (fl != 0 ? 15 : 7) - bit / 8;
+  }
+  // The '0' characters in front (the point stops the count).
+  Limb const zl = low ^ kZeros;
+  std::size_t const before = zl != 0 ? static_cast<std::size_t>(__builtin_ctzll(zl)) / 8
+                                     : 8 + static_cast<std::size_t>(__builtin_ctzll((high ^ kZeros) | (Limb{1} << 63))) / 8;
+  std::size_t const zeros = before - (16 - n);
+  std::size_t const lz = buffer == nullptr ? zeros : 0;
+  if (lz > decimal::kInlineLeadingZeros) return nullptr;
+  std::size_t const pointAt = 15 - fraction;  // in the sixteen bytes
+  if (f != 0 && before == pointAt && fraction != 0) {
+    // No integer digits: inline unless the digit text begins with a '0'.
+    std::size_t const next = pointAt + 1;
+    if (static_cast<char>(next < 8 ? low >> (8 * next) : high >> (8 * (next - 8))) == '0') return nullptr;
+  }
+  // The point taken out: the characters in front of it move up a byte
+  // (-(flag << 1) marks the bytes above the point), a '0' fills byte 0.
+  Limb digitsLow = low, digitsHigh = high;
+  if (fh != 0) {
+    Limb const after = Limb{0} - (fh << 1);
+    digitsHigh = (high & after) | (((high << 8) | (low >> 56)) & ~after);
+    digitsLow = (low << 8) | '0';
+  } else if (fl != 0) {
+    Limb const after = Limb{0} - (fl << 1);
+    digitsLow = (low & after) | (((low << 8) | '0') & ~after);
+  }
+  Limb const m = decimal::Parse8Word(digitsLow) * 100000000ull + decimal::Parse8Word(digitsHigh);
+  if (m == 0) return nullptr;
+  scale = static_cast<int>(fraction);
+  return decimal::PackInline(sign, m, static_cast<int>(lz), decimal::kNotZero);
 }
 
 // The common short text in one pass: digits with at most one point, no
@@ -264,22 +363,31 @@ void* ParseShort(char const* begin, char const* body, char const* end, int sign,
   std::size_t const count = ni + nf;  // the digit text (zeros after the point included when ni is 0)
   if (count > static_cast<std::size_t>(kShortDigits)) return nullptr;
   char const* const readable = end + 1;
+  auto read = [begin, readable](char const* p, std::size_t n) {
+    return n != 0 ? decimal::ParseDigitsWithin(p, static_cast<int>(n), begin, readable) : Limb{0};
+  };
+  // The digit text is the integer digits I, then the fraction digits F; the
+  // low limb is its last 18 digits, the high limb the rest.
+  char const* const fraction = point != nullptr ? point + 1 : end;
   Limb high = 0, low;
   if (count <= static_cast<std::size_t>(kLimbDigits)) {
-    low = (ni != 0 ? decimal::ParseDigitsWithin(start, static_cast<int>(ni), begin, readable) : 0) *
-              decimal::kPow10[nf] +
-          (nf != 0 ? decimal::ParseDigitsWithin(point + 1, static_cast<int>(nf), begin, readable) : 0);
+    low = read(start, ni) * decimal::kPow10[nf] + read(fraction, nf);
+  } else if (nf >= static_cast<std::size_t>(kLimbDigits)) {
+    std::size_t const over = nf - kLimbDigits;  // fraction digits in the high limb
+    low = decimal::ParseDigits(end - kLimbDigits, kLimbDigits);
+    high = read(start, ni) * decimal::kPow10[over] + read(fraction, over);
   } else {
-    Wide const unit = nf <= kLimbDigits ? Wide{decimal::kPow10[nf]}
-                                        : Wide{decimal::kBase} * decimal::kPow10[nf - kLimbDigits];
-    Wide const m = (ni != 0 ? ReadDigits(start, ni, begin, readable) * unit : 0) +
-                   (nf != 0 ? ReadDigits(point + 1, nf, begin, readable) : 0);
-    high = decimal::DivBase(static_cast<Limb>(m >> 64), static_cast<Limb>(m), low);
+    std::size_t const split = ni - (kLimbDigits - nf);  // integer digits in the high limb
+    high = read(start, split);
+    low = read(start + split, ni - split) * decimal::kPow10[nf] + read(fraction, nf);
   }
   if (high == 0 && low == 0) return nullptr;  // zeros: the general parse
   std::int32_t const leadingZeros = buffer == nullptr ? static_cast<std::int32_t>(zeros) : 0;
   scale = static_cast<int>(nf);
-  if (high == 0 && decimal::FitsInline(low, static_cast<std::int64_t>(count), leadingZeros)) {
+  // One limb whose digit text begins with its first significant digit (not
+  // with zeros after the point) is held inline.
+  if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && (ni != 0 || point[1] != '0') &&
+      leadingZeros <= decimal::kInlineLeadingZeros) {
     return decimal::PackInline(sign, low, leadingZeros);
   }
   DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
@@ -693,33 +801,6 @@ class ValueText {
   char* point_ = nullptr;
 };
 
-// floor(m / 10^s) for m < 2^60 and s <= 18, by a multiply-high (Granlund
-// and Montgomery): with 2^(l-1) < 10^s <= 2^l, the multiplier
-// ceil(2^(60+l) / 10^s) is below 2^61 and the quotient exact for every m
-// below 2^60.
-struct Pow10Divisor {
-  Limb multiplier;
-  int shift;
-};
-constexpr Pow10Divisor MakePow10Divisor(int s) {
-  int l = 0;
-  while ((Limb{1} << l) < decimal::kPow10[s]) ++l;
-  Wide const top = Wide{1} << (60 + l);
-  Limb const d = decimal::kPow10[s];
-  return {static_cast<Limb>((top + d - 1) / d), 60 + l};
-}
-template <std::size_t... I>
-constexpr std::array<Pow10Divisor, sizeof...(I)> Pow10Divisors(std::index_sequence<I...>) {
-  return {MakePow10Divisor(static_cast<int>(I))...};
-}
-constexpr std::array<Pow10Divisor, kLimbDigits + 1> kPow10Divisors =
-    Pow10Divisors(std::make_index_sequence<kLimbDigits + 1>());
-
-inline Limb DividePow10(Limb m, int s) noexcept {
-  Pow10Divisor const& d = kPow10Divisors[static_cast<std::size_t>(s)];
-  return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
-}
-
 // The text of a non-zero inline value m (its digit text is m's n digits,
 // behind lz <= 3 leading zeros) at scale s <= kInlineScale, written right
 // to left so that it ends at `end`, with kHead bytes of room in front of it
@@ -833,23 +914,23 @@ namespace decimal {
 
 DecimalDigits* NewDigits(QBase::Buffer* buffer, std::size_t limbs) {
   std::size_t const bytes = sizeof(DecimalDigits) + limbs * sizeof(Limb);
-  void* const block = buffer == nullptr ? std::malloc(bytes) : ::operator new[](bytes, buffer);
+  std::uint32_t const sizeClass = buffer == nullptr ? BlockClass(bytes) : 0;
+  void* const block = buffer == nullptr ? AllocateHeapBlock(bytes, sizeClass) : ::operator new[](bytes, buffer);
   if (block == nullptr) throw std::bad_alloc();
-  return ::new (block) DecimalDigits{0, 0, 0, 0, 0, 0, buffer};
+  return ::new (block) DecimalDigits{0, 0, 0, 0, 0, static_cast<std::int32_t>(sizeClass), buffer};
 }
 
 DecimalDigits* NewResultDigits(QBase::Buffer* buffer, std::size_t limbs) {
   std::size_t const bytes = kDigitsOffset + sizeof(DecimalDigits) + limbs * sizeof(Limb);
-  void* const block = AllocateBlock(bytes, buffer);
+  void* const block = AllocateBlock(bytes, buffer, kDigitsLive);
   if (block == nullptr) throw std::bad_alloc();
-  ::new (block) ObjectHeader(buffer, kDigitsLive);
   return ::new (static_cast<char*>(block) + kDigitsOffset) DecimalDigits{0, 0, 0, 0, 1, 0, buffer};
 }
 
 void FreeDigits(DecimalDigits* digits) noexcept {
   if (digits == nullptr || digits->buffer != nullptr) return;
   if (digits->embedded == 0) {
-    std::free(digits);
+    FreeHeapBlock(digits, static_cast<std::uint32_t>(digits->sizeClass));
     return;
   }
   ObjectHeader* const header = HeaderOf(ObjectSlotOf(digits));
@@ -871,9 +952,8 @@ BigDecimalException::~BigDecimalException() = default;
 
 void* BigDecimal::operator new(std::size_t size, QBase::Buffer* buffer) noexcept {
   if (size > SIZE_MAX - kObjectHeader) return nullptr;
-  void* const block = AllocateBlock(size + kObjectHeader, buffer);
+  void* const block = AllocateBlock(size + kObjectHeader, buffer, kObjectLive);
   if (block == nullptr) return nullptr;
-  ::new (block) ObjectHeader(buffer, kObjectLive);
   return static_cast<char*>(block) + kObjectHeader;
 }
 
@@ -906,10 +986,6 @@ void BigDecimal::operator delete(void* p, QBase::Buffer*) noexcept { operator de
 
 BigDecimal::BigDecimal(QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {}
 
-BigDecimal::BigDecimal(char const* text, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
-  _StrToBigDecimal(text);
-}
-
 BigDecimal::BigDecimal(unsigned short const* text, QBase::Buffer* buffer)
     : scale_(-1), buffer_(buffer), digits_(nullptr) {
   QBase::ReturnString const narrow = QBase::WideCharToMultiByte(text, false);
@@ -940,17 +1016,15 @@ BigDecimal::BigDecimal(BigDecimal const& other, QBase::Buffer* buffer)
 
 BigDecimal::BigDecimal(BigDecimal const& other) : scale_(-1), buffer_(nullptr), digits_(nullptr) { *this = other; }
 
-BigDecimal::~BigDecimal() {
-  if (buffer_ == nullptr && digits_ != nullptr && !decimal::IsInline(digits_)) {
-    DecimalDigits* const d = AsDigits(digits_);
-    if (d->embedded != 0 && ObjectSlotOf(d) == reinterpret_cast<char*>(this)) {
-      // The digits share this object's block and go with it.
-      HeaderOf(this)->live.store(kObjectLive, std::memory_order_relaxed);
-    } else {
-      decimal::FreeDigits(d);
-    }
-    digits_ = nullptr;
+void BigDecimal::_ReleaseDigits() noexcept {
+  DecimalDigits* const d = AsDigits(digits_);
+  if (d->embedded != 0 && ObjectSlotOf(d) == reinterpret_cast<char*>(this)) {
+    // The digits share this object's block and go with it.
+    HeaderOf(this)->live.store(kObjectLive, std::memory_order_relaxed);
+  } else {
+    decimal::FreeDigits(d);
   }
+  digits_ = nullptr;
 }
 
 BigDecimal& BigDecimal::operator=(BigDecimal const& other) {
@@ -1039,6 +1113,18 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
     if (p == end) return;
   }
   char const* const body = p;
+  int shortScale;
+  if (decimal::kWordParse && end - body <= 16) {
+    if (void* const digits = ParseTiny(body, static_cast<std::size_t>(end - body), sign, buffer_, shortScale)) {
+      digits_ = digits;
+      scale_ = shortScale;
+      return;
+    }
+  }
+  _ParseText(text, body, end, sign);
+}
+
+void BigDecimal::_ParseText(char const* text, char const* body, char const* end, int sign) {
   int shortScale;
   if (void* const digits = ParseShort(text, body, end, sign, buffer_, shortScale)) {
     digits_ = digits;

@@ -111,6 +111,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "Base/Export.h"
@@ -148,7 +149,9 @@ class QDT_API BigDecimal {
   /// Empty.
   explicit BigDecimal(QBase::Buffer* buffer = nullptr);
   /// Parsed from text; invalid when it is not a number (null included).
-  BigDecimal(char const* text, QBase::Buffer* buffer);
+  BigDecimal(char const* text, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
+    _StrToBigDecimal(text);
+  }
   /// The wide text converted to UTF-8, then parsed.
   BigDecimal(unsigned short const* text, QBase::Buffer* buffer);
   /// The value printed with "%d", then parsed.
@@ -160,7 +163,13 @@ class QDT_API BigDecimal {
   /// Empty, on the heap, then assigned from other.
   BigDecimal(BigDecimal const& other);
   /// Frees heap storage; arena storage goes back with the arena.
-  ~BigDecimal();
+  ~BigDecimal() {
+    // Nothing to free for an arena's value, an empty one or one held in
+    // the object (a digits word with its low bit set).
+    if (buffer_ == nullptr && (reinterpret_cast<std::uintptr_t>(digits_) & 1) == 0 && digits_ != nullptr) {
+      _ReleaseDigits();
+    }
+  }
 
   /// Allowed only while this object is empty; copies other's state (empty,
   /// invalid or its value) into this object's storage.
@@ -234,6 +243,11 @@ class QDT_API BigDecimal {
 
  private:
   void _StrToBigDecimal(char const* text);
+  // The parse of every text but the commonest short ones: text is the
+  // whole text, [body, end) its part after the sign.
+  void _ParseText(char const* text, char const* body, char const* end, int sign);
+  // Frees heap digits (the destructor's work when there is any).
+  void _ReleaseDigits() noexcept;
   void _CreateInvalidBigDecimal() noexcept { scale_ = -2; }
   bool IsEmpty() const noexcept { return scale_ == -1; }
   // First position in [begin, end) holding c, or null.

@@ -23,7 +23,7 @@ struct DecimalDigits {
   std::int32_t leadingZeros;  // '0' characters that began the parsed text
   std::int32_t size;          // limbs in use; the top one is not zero
   std::int32_t embedded;      // 1: shares one block with a result object
-  std::int32_t reserved;
+  std::int32_t sizeClass;     // of a heap block (HeapBlocks.h); 0 otherwise
   QBase::Buffer* buffer;      // where this block lives; null for the heap
 
   Limb* Limbs() noexcept { return reinterpret_cast<Limb*>(this + 1); }
@@ -61,7 +61,11 @@ inline bool FitsInline(Limb m, std::int64_t count, std::int64_t leadingZeros) no
   return m < kBase && count == DigitsOf(m) && leadingZeros <= kInlineLeadingZeros;
 }
 
-// sign is ignored for m = 0.
+// sign is ignored for m = 0; a caller that knows m is not zero says so.
+enum NotZero { kNotZero };
+inline void* PackInline(int sign, Limb m, int leadingZeros, NotZero) noexcept {
+  return reinterpret_cast<void*>(Word{1} | (sign < 0 ? Word{2} : 0) | (static_cast<Word>(leadingZeros) << 2) | (Word{m} << 4));
+}
 inline void* PackInline(int sign, Limb m, int leadingZeros) noexcept {
   Word const negative = m != 0 && sign < 0 ? 2 : 0;
   return reinterpret_cast<void*>(Word{1} | negative | (static_cast<Word>(leadingZeros) << 2) | (Word{m} << 4));
