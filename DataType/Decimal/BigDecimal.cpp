@@ -271,77 +271,189 @@ inline Limb DividePow10(Limb m, int s) noexcept {
   return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
 }
 
-// The commonest text: at most 16 characters of digits with at most one
-// point, whose value is not zero and is held inline. The text is read
-// right-aligned into two words behind '0' characters (high: its last eight
-// characters, low: those before), checked there, and its point taken out
-// there before the two words are converted. Returns the digits word and sets scale; null for any other
-// text, which the other parses read.
-void* ParseTiny(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) noexcept {
+// The characters [p, p + n), n < 8, in the low bytes of a word (two
+// overlapping loads from four characters on).
+inline Limb LoadShort(char const* p, std::size_t n) noexcept {
+  if (n >= 4) {
+    std::uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    return first | (Limb{last} << (8 * (n - 4)));
+  }
+  Limb w = 0;
+  for (std::size_t i = 0; i < n; ++i) w |= Limb{static_cast<unsigned char>(p[i])} << (8 * i);
+  return w;
+}
+
+#if defined(__SSE2__)
+// The sixteen digit values (0 to 9) in the bytes of t, the first the most
+// significant, as two values of eight digits (the first in the low half):
+// pairs, then fours, then eights, by multiply-adds of neighbouring lanes.
+inline Limb Convert16(__m128i t) noexcept {
+  __m128i const zero = _mm_setzero_si128();
+  __m128i const tens = _mm_set1_epi32(0x0001000A);  // 16-bit lanes 10, 1
+  __m128i const pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(t, zero), tens),
+                                        _mm_madd_epi16(_mm_unpackhi_epi8(t, zero), tens));
+  __m128i const fours = _mm_madd_epi16(pairs, _mm_set1_epi32(0x00010064));  // 100, 1
+  __m128i const eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(0x00012710));  // 10000, 1
+  Limb const both = static_cast<Limb>(_mm_cvtsi128_si64(eights));
+  return (both & 0xFFFFFFFFu) * 100000000ull + (both >> 32);
+}
+
+// The commonest texts, of up to 16 characters: ParseWords<2> (below) with
+// the characters classified and converted sixteen at a time, the point
+// read as a 0 digit: the value V of the sixteen digits is I 10^(f+1) + F
+// for the integer digits I and the f fraction digits F, so the value of
+// the digit text, I 10^f + F, is V - 9 I 10^f with I = floor(V / 10^(f+1)).
+void* ParseText16(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) {
   constexpr Limb kZeros = decimal::kZeroBytes;
   Limb low = kZeros, high;
   if (n >= 8) {
     std::memcpy(&high, body + n - 8, 8);
-    Limb first;
-    std::memcpy(&first, body, 8);
-    if (n == 16) {
-      low = first;
-    } else if (n > 8) {
-      unsigned const pad = 8 * static_cast<unsigned>(16 - n);  // 8 to 56 bits of '0' in front
-      low = (first << pad) | (kZeros >> (64 - pad));
+    if (n > 8) {
+      Limb first;
+      std::memcpy(&first, body, 8);
+      unsigned const pad = 8 * static_cast<unsigned>(16 - n);  // 0 to 56 bits of '0' in front
+      low = pad == 0 ? first : (first << pad) | (kZeros >> (64 - pad));
     }
   } else {
-    Limb w;
-    if (n >= 4) {
-      std::uint32_t first, last;
-      std::memcpy(&first, body, 4);
-      std::memcpy(&last, body + n - 4, 4);
-      w = first | (Limb{last} << (8 * (n - 4)));
-    } else {
-      w = 0;
-      for (std::size_t i = 0; i < n; ++i) w |= Limb{static_cast<unsigned char>(body[i])} << (8 * i);
-    }
     unsigned const pad = 8 * static_cast<unsigned>(8 - n);  // 8 to 56 bits
-    high = (w << pad) | (kZeros >> (64 - pad));
+    high = (LoadShort(body, n) << pad) | (kZeros >> (64 - pad));
   }
+  __m128i const x = _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+  __m128i const t = _mm_sub_epi8(x, _mm_set1_epi8('0'));
+  __m128i const isDigit = _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(9)), t);
+  unsigned const other = ~static_cast<unsigned>(_mm_movemask_epi8(isDigit)) & 0xFFFFu;
   // At most one character that is not a digit, and that one a '.'.
-  Limb const fl = NonDigits(low), fh = NonDigits(high);
-  Limb const f = fl | fh;
-  if ((fl != 0 && fh != 0) || (f & (f - 1)) != 0) return nullptr;
-  std::size_t fraction = 0;  // digits after the point
-  if (f != 0) {
-    unsigned const bit = static_cast<unsigned>(__builtin_ctzll(f)) - 7;  // the character's lowest bit
-    if (static_cast<char>((fl != 0 ? low : high) >> bit) != '.') return nullptr;
-    fraction = (fl != 0 ? 15 : 7) - bit / 8;
+  if ((other & (other - 1)) != 0 ||
+      other != static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('.'))))) {
+    return nullptr;
   }
-  // The '0' characters in front (the point stops the count).
-  Limb const zl = low ^ kZeros;
-  std::size_t const before = zl != 0 ? static_cast<std::size_t>(__builtin_ctzll(zl)) / 8
-                                     : 8 + static_cast<std::size_t>(__builtin_ctzll((high ^ kZeros) | (Limb{1} << 63))) / 8;
+  unsigned const zeroMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('0'))));
+  std::size_t const before = static_cast<std::size_t>(__builtin_ctz(~zeroMask));  // the '0's in front, fill included
   std::size_t const zeros = before - (16 - n);
   std::size_t const lz = buffer == nullptr ? zeros : 0;
-  if (lz > decimal::kInlineLeadingZeros) return nullptr;
-  std::size_t const pointAt = 15 - fraction;  // in the sixteen bytes
-  if (f != 0 && before == pointAt && fraction != 0) {
-    // No integer digits: inline unless the digit text begins with a '0'.
-    std::size_t const next = pointAt + 1;
-    if (static_cast<char>(next < 8 ? low >> (8 * next) : high >> (8 * (next - 8))) == '0') return nullptr;
+  Limb const v = Convert16(_mm_and_si128(t, isDigit));
+  if (v == 0) {
+    // Zero, scale 0 whatever its text.
+    if (lz > decimal::kInlineLeadingZeros) return nullptr;
+    scale = 0;
+    return decimal::PackInline(0, 0, static_cast<int>(lz));
   }
-  // The point taken out: the characters in front of it move up a byte
-  // (-(flag << 1) marks the bytes above the point), a '0' fills byte 0.
-  Limb digitsLow = low, digitsHigh = high;
-  if (fh != 0) {
-    Limb const after = Limb{0} - (fh << 1);
-    digitsHigh = (high & after) | (((high << 8) | (low >> 56)) & ~after);
-    digitsLow = (low << 8) | '0';
-  } else if (fl != 0) {
-    Limb const after = Limb{0} - (fl << 1);
-    digitsLow = (low & after) | (((low << 8) | '0') & ~after);
+  if (other == 0) {
+    if (lz > decimal::kInlineLeadingZeros) return nullptr;
+    scale = 0;
+    return decimal::PackInline(sign, v, static_cast<int>(lz), decimal::kNotZero);
   }
-  Limb const m = decimal::Parse8Word(digitsLow) * 100000000ull + decimal::Parse8Word(digitsHigh);
-  if (m == 0) return nullptr;
-  scale = static_cast<int>(fraction);
+  std::size_t const point = static_cast<std::size_t>(__builtin_ctz(other));
+  int const fraction = 15 - static_cast<int>(point);
+  // Inline unless the digit text begins with zeros after the point (no
+  // integer digits, and a '0' after the point).
+  if (lz > decimal::kInlineLeadingZeros || (before == point && ((zeroMask >> (point + 1)) & 1) != 0)) return nullptr;
+  scale = fraction;
+  Limb const m = v - DividePow10(v, fraction + 1) * 9 * decimal::kPow10[fraction];
   return decimal::PackInline(sign, m, static_cast<int>(lz), decimal::kNotZero);
+}
+#endif
+
+// The common texts of up to 8 W characters (W = 2 or 4): digits with at
+// most one point. The n characters at body are read right-aligned into W
+// words behind '0' characters (w[W - 1] holds the last eight), checked
+// there, the point taken out there (the characters in front of it move up
+// a byte), and the words converted eight digits each. Returns the digits
+// word, inline or a block from buffer, and sets scale; null for any other
+// text, which the general parse reads.
+template <int W>
+void* ParseWords(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) {
+  constexpr Limb kZeros = decimal::kZeroBytes;
+  constexpr std::size_t kBytes = 8 * W;
+  Limb w[W];
+  for (int j = W - 1; j >= 0; --j) {
+    std::ptrdiff_t const from = static_cast<std::ptrdiff_t>(n) - 8 * (W - j);  // the word's first character
+    if (from >= 0) {
+      std::memcpy(&w[j], body + from, 8);
+    } else if (from > -8) {
+      Limb first;
+      if (n >= 8) {
+        std::memcpy(&first, body, 8);
+      } else {
+        first = LoadShort(body, n);
+      }
+      unsigned const pad = 8 * static_cast<unsigned>(-from);  // 8 to 56 bits of '0' in front
+      w[j] = (first << pad) | (kZeros >> (64 - pad));
+    } else {
+      w[j] = kZeros;
+    }
+  }
+  // At most one character that is not a digit, and that one a '.'.
+  Limb flags[W];
+  int flagged = 0;
+  std::size_t point = kBytes;  // its byte among all W words
+  char mark = '.', next = 0;   // that character and the one after it
+  for (int j = 0; j < W; ++j) {
+    flags[j] = NonDigits(w[j]);
+    if (flags[j] != 0) {
+      if ((flags[j] & (flags[j] - 1)) != 0) return nullptr;
+      ++flagged;
+      unsigned const bit = static_cast<unsigned>(__builtin_ctzll(flags[j])) - 7;
+      point = 8 * static_cast<std::size_t>(j) + bit / 8;
+      mark = static_cast<char>(w[j] >> bit);
+      next = bit < 56 ? static_cast<char>(w[j] >> (bit + 8)) : j + 1 < W ? static_cast<char>(w[j + 1 < W ? j + 1 : j]) : 0;
+    }
+  }
+  if (flagged > 1 || mark != '.') return nullptr;
+  std::size_t const fraction = flagged != 0 ? kBytes - 1 - point : 0;
+  // The '0' characters in front (the point stops the count).
+  std::size_t before = kBytes;
+  for (int j = W - 1; j >= 0; --j) {
+    if (Limb const z = w[j] ^ kZeros) before = 8 * static_cast<std::size_t>(j) + static_cast<std::size_t>(__builtin_ctzll(z)) / 8;
+  }
+  std::size_t const zeros = before - (kBytes - n);
+  std::size_t const lz = buffer == nullptr ? zeros : 0;
+  std::size_t const count = n - static_cast<std::size_t>(flagged) - zeros;  // the digit text
+  // The point taken out: -(flag << 1) marks the bytes above it in its word;
+  // the words after it stay, those before it move up a byte.
+  if (flagged != 0) {
+    Limb carry = '0';
+    bool seen = false;
+    for (int j = 0; j < W; ++j) {
+      Limb const moved = (w[j] << 8) | carry;
+      carry = w[j] >> 56;
+      Limb const keep = seen ? ~Limb{0} : Limb{0} - (flags[j] << 1);
+      seen = seen || flags[j] != 0;
+      w[j] = (w[j] & keep) | (moved & ~keep);
+    }
+  }
+  Limb low = decimal::Parse8Word(w[W - 2]) * 100000000ull + decimal::Parse8Word(w[W - 1]);
+  Limb high = 0;
+  if (W == 4) {
+    // 32 digits: the top sixteen are high 100 + t, below B^2.
+    Limb const top = decimal::Parse8Word(w[0]) * 100000000ull + decimal::Parse8Word(w[1]);
+    high = top / 100;
+    low += (top - high * 100) * 10000000000000000ull;
+  }
+  if (high == 0 && low == 0) {
+    // Zero, scale 0 whatever its text.
+    if (lz > decimal::kInlineLeadingZeros) return nullptr;
+    scale = 0;
+    return decimal::PackInline(0, 0, static_cast<int>(lz));
+  }
+  scale = static_cast<int>(fraction);
+  // Inline unless the digit text begins with zeros after the point (no
+  // integer digits, and a '0' after the point).
+  bool const zeroAfterPoint = flagged != 0 && before == point && next == '0';
+  if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && !zeroAfterPoint &&
+      lz <= static_cast<std::size_t>(decimal::kInlineLeadingZeros)) {
+    return decimal::PackInline(sign, low, static_cast<int>(lz), decimal::kNotZero);
+  }
+  DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
+  d->Limbs()[0] = low;
+  if (high != 0) d->Limbs()[1] = high;
+  d->sign = sign;
+  d->count = static_cast<std::int32_t>(count);
+  d->leadingZeros = static_cast<std::int32_t>(lz);
+  d->size = high != 0 ? 2 : 1;
+  return d;
 }
 
 // The common short text in one pass: digits with at most one point, no
@@ -1114,8 +1226,16 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   }
   char const* const body = p;
   int shortScale;
-  if (decimal::kWordParse && end - body <= 16) {
-    if (void* const digits = ParseTiny(body, static_cast<std::size_t>(end - body), sign, buffer_, shortScale)) {
+  std::size_t const n = static_cast<std::size_t>(end - body);
+  if (decimal::kWordParse && n <= 32) {
+#if defined(__SSE2__)
+    void* const digits = n <= 16 ? ParseText16(body, n, sign, buffer_, shortScale)
+                                 : ParseWords<4>(body, n, sign, buffer_, shortScale);
+#else
+    void* const digits = n <= 16 ? ParseWords<2>(body, n, sign, buffer_, shortScale)
+                                 : ParseWords<4>(body, n, sign, buffer_, shortScale);
+#endif
+    if (digits != nullptr) {
       digits_ = digits;
       scale_ = shortScale;
       return;
