@@ -271,6 +271,7 @@ inline Limb DividePow10(Limb m, int s) noexcept {
   return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
 }
 
+#if defined(__SSE2__)
 // The characters [p, p + n), n < 8, in the low bytes of a word (two
 // overlapping loads from four characters on).
 inline Limb LoadShort(char const* p, std::size_t n) noexcept {
@@ -285,7 +286,6 @@ inline Limb LoadShort(char const* p, std::size_t n) noexcept {
   return w;
 }
 
-#if defined(__SSE2__)
 // The sixteen digit values (0 to 9) in the bytes of t, the first the most
 // significant, as two values of eight digits (the first in the low half):
 // pairs, then fours, then eights, by multiply-adds of neighbouring lanes.
@@ -300,148 +300,132 @@ inline Limb Convert16(__m128i t) noexcept {
   return (both & 0xFFFFFFFFu) * 100000000ull + (both >> 32);
 }
 
-// The commonest texts, of up to 16 characters: ParseWords<2> (below) with
-// the characters classified and converted sixteen at a time, the point
-// read as a 0 digit: the value V of the sixteen digits is I 10^(f+1) + F
-// for the integer digits I and the f fraction digits F, so the value of
-// the digit text, I 10^f + F, is V - 9 I 10^f with I = floor(V / 10^(f+1)).
-void* ParseText16(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) {
-  constexpr Limb kZeros = decimal::kZeroBytes;
-  Limb low = kZeros, high;
-  if (n >= 8) {
-    std::memcpy(&high, body + n - 8, 8);
-    if (n > 8) {
-      Limb first;
-      std::memcpy(&first, body, 8);
-      unsigned const pad = 8 * static_cast<unsigned>(16 - n);  // 0 to 56 bits of '0' in front
-      low = pad == 0 ? first : (first << pad) | (kZeros >> (64 - pad));
-    }
-  } else {
-    unsigned const pad = 8 * static_cast<unsigned>(8 - n);  // 8 to 56 bits
-    high = (LoadShort(body, n) << pad) | (kZeros >> (64 - pad));
-  }
-  __m128i const x = _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+// Sixteen characters: their digit values (0 for the other characters) and
+// masks of the digits, the '.' characters and the '0' characters (bit i for
+// the i-th).
+struct Classes16 {
+  __m128i values;
+  unsigned digits, dots, zeros;
+};
+inline Classes16 Classify16(Limb first, Limb second) noexcept {
+  __m128i const x = _mm_set_epi64x(static_cast<long long>(second), static_cast<long long>(first));
   __m128i const t = _mm_sub_epi8(x, _mm_set1_epi8('0'));
   __m128i const isDigit = _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(9)), t);
-  unsigned const other = ~static_cast<unsigned>(_mm_movemask_epi8(isDigit)) & 0xFFFFu;
-  // At most one character that is not a digit, and that one a '.'.
-  if ((other & (other - 1)) != 0 ||
-      other != static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('.'))))) {
-    return nullptr;
+  return {_mm_and_si128(t, isDigit), static_cast<unsigned>(_mm_movemask_epi8(isDigit)),
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('.')))),
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('0'))))};
+}
+
+// A word of pad '0' bytes followed by the first 8 - pad characters of the
+// n at p (all '0' when pad >= 8); reads p[0, 8) when n >= 8, else only the
+// n characters (then 8 - pad <= n).
+inline Limb FirstWordBehindZeros(char const* p, std::size_t n, std::size_t pad) noexcept {
+  constexpr Limb kZeros = decimal::kZeroBytes;
+  if (pad >= 8) return kZeros;
+  Limb first;
+  if (n >= 8) {
+    std::memcpy(&first, p, 8);
+  } else {
+    first = LoadShort(p, n);
   }
-  unsigned const zeroMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('0'))));
-  std::size_t const before = static_cast<std::size_t>(__builtin_ctz(~zeroMask));  // the '0's in front, fill included
-  std::size_t const zeros = before - (16 - n);
-  std::size_t const lz = buffer == nullptr ? zeros : 0;
-  Limb const v = Convert16(_mm_and_si128(t, isDigit));
+  unsigned const bits = 8 * static_cast<unsigned>(pad);
+  return bits == 0 ? first : (first << bits) | (kZeros >> (64 - bits));
+}
+
+// The common short texts: digits with at most one point, 16 or 32
+// characters at most (ParseText16, ParseText32). The characters are read
+// right-aligned behind '0' characters, classified and converted sixteen
+// at a time. Each returns the digits word (inline, or a block from buffer)
+// and sets scale; null for any other text, which the general parse reads.
+
+// Up to 16 characters, always inline. The point is read as a 0 digit: the
+// value V of the sixteen digits is I 10^(f+1) + F for the integer digits I
+// and the f fraction digits F, so the value of the digit text, I 10^f + F,
+// is V - 9 I 10^f with I = floor(V / 10^(f+1)).
+void* ParseText16(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) noexcept {
+  Limb high;
+  if (n >= 8) {
+    std::memcpy(&high, body + n - 8, 8);
+  } else {
+    high = FirstWordBehindZeros(body, n, 8 - n);
+  }
+  Classes16 const c = Classify16(FirstWordBehindZeros(body, n, 16 - n), high);
+  unsigned const other = ~c.digits & 0xFFFFu;
+  // At most one character that is not a digit, and that one a '.'.
+  if ((other & (other - 1)) != 0 || other != c.dots) return nullptr;
+  std::size_t const before = static_cast<std::size_t>(__builtin_ctz(~c.zeros));  // the '0's in front, fill included
+  std::size_t const lz = buffer == nullptr ? before - (16 - n) : 0;
+  if (lz > decimal::kInlineLeadingZeros) return nullptr;
+  Limb const v = Convert16(c.values);
   if (v == 0) {
-    // Zero, scale 0 whatever its text.
-    if (lz > decimal::kInlineLeadingZeros) return nullptr;
-    scale = 0;
+    scale = 0;  // zero, scale 0 whatever its text
     return decimal::PackInline(0, 0, static_cast<int>(lz));
   }
   if (other == 0) {
-    if (lz > decimal::kInlineLeadingZeros) return nullptr;
     scale = 0;
     return decimal::PackInline(sign, v, static_cast<int>(lz), decimal::kNotZero);
   }
   std::size_t const point = static_cast<std::size_t>(__builtin_ctz(other));
   int const fraction = 15 - static_cast<int>(point);
-  // Inline unless the digit text begins with zeros after the point (no
+  // Not inline when the digit text begins with zeros after the point (no
   // integer digits, and a '0' after the point).
-  if (lz > decimal::kInlineLeadingZeros || (before == point && ((zeroMask >> (point + 1)) & 1) != 0)) return nullptr;
+  if (before == point && ((c.zeros >> (point + 1)) & 1) != 0) return nullptr;
   scale = fraction;
   Limb const m = v - DividePow10(v, fraction + 1) * 9 * decimal::kPow10[fraction];
   return decimal::PackInline(sign, m, static_cast<int>(lz), decimal::kNotZero);
 }
-#endif
 
-// The common texts of up to 8 W characters (W = 2 or 4): digits with at
-// most one point. The n characters at body are read right-aligned into W
-// words behind '0' characters (w[W - 1] holds the last eight), checked
-// there, the point taken out there (the characters in front of it move up
-// a byte), and the words converted eight digits each. Returns the digits
-// word, inline or a block from buffer, and sets scale; null for any other
-// text, which the general parse reads.
-template <int W>
-void* ParseWords(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) {
+// 17 to 32 characters (two limbs at most). The point is taken out of the
+// four words before they are converted: the characters in front of it
+// move up a byte.
+void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) {
   constexpr Limb kZeros = decimal::kZeroBytes;
-  constexpr std::size_t kBytes = 8 * W;
-  Limb w[W];
-  for (int j = W - 1; j >= 0; --j) {
-    std::ptrdiff_t const from = static_cast<std::ptrdiff_t>(n) - 8 * (W - j);  // the word's first character
-    if (from >= 0) {
-      std::memcpy(&w[j], body + from, 8);
-    } else if (from > -8) {
-      Limb first;
-      if (n >= 8) {
-        std::memcpy(&first, body, 8);
-      } else {
-        first = LoadShort(body, n);
-      }
-      unsigned const pad = 8 * static_cast<unsigned>(-from);  // 8 to 56 bits of '0' in front
-      w[j] = (first << pad) | (kZeros >> (64 - pad));
-    } else {
-      w[j] = kZeros;
-    }
+  Limb w[4];
+  std::memcpy(&w[3], body + n - 8, 8);
+  std::memcpy(&w[2], body + n - 16, 8);
+  if (n >= 24) {
+    std::memcpy(&w[1], body + n - 24, 8);
+    w[0] = FirstWordBehindZeros(body, n, 32 - n);
+  } else {
+    w[1] = FirstWordBehindZeros(body, n, 24 - n);
+    w[0] = kZeros;
   }
-  // At most one character that is not a digit, and that one a '.'.
-  Limb flags[W];
-  int flagged = 0;
-  std::size_t point = kBytes;  // its byte among all W words
-  char mark = '.', next = 0;   // that character and the one after it
-  for (int j = 0; j < W; ++j) {
-    flags[j] = NonDigits(w[j]);
-    if (flags[j] != 0) {
-      if ((flags[j] & (flags[j] - 1)) != 0) return nullptr;
-      ++flagged;
-      unsigned const bit = static_cast<unsigned>(__builtin_ctzll(flags[j])) - 7;
-      point = 8 * static_cast<std::size_t>(j) + bit / 8;
-      mark = static_cast<char>(w[j] >> bit);
-      next = bit < 56 ? static_cast<char>(w[j] >> (bit + 8)) : j + 1 < W ? static_cast<char>(w[j + 1 < W ? j + 1 : j]) : 0;
-    }
-  }
-  if (flagged > 1 || mark != '.') return nullptr;
-  std::size_t const fraction = flagged != 0 ? kBytes - 1 - point : 0;
-  // The '0' characters in front (the point stops the count).
-  std::size_t before = kBytes;
-  for (int j = W - 1; j >= 0; --j) {
-    if (Limb const z = w[j] ^ kZeros) before = 8 * static_cast<std::size_t>(j) + static_cast<std::size_t>(__builtin_ctzll(z)) / 8;
-  }
-  std::size_t const zeros = before - (kBytes - n);
+  Classes16 const a = Classify16(w[0], w[1]), b = Classify16(w[2], w[3]);
+  std::uint32_t const other = ~(a.digits | (b.digits << 16));
+  if ((other & (other - 1)) != 0 || other != (a.dots | (b.dots << 16))) return nullptr;
+  std::uint32_t const zeroMask = a.zeros | (b.zeros << 16);
+  std::size_t const before = static_cast<std::size_t>(__builtin_ctzll(~std::uint64_t{zeroMask}));
+  std::size_t const zeros = before - (32 - n);
   std::size_t const lz = buffer == nullptr ? zeros : 0;
-  std::size_t const count = n - static_cast<std::size_t>(flagged) - zeros;  // the digit text
-  // The point taken out: -(flag << 1) marks the bytes above it in its word;
-  // the words after it stay, those before it move up a byte.
-  if (flagged != 0) {
+  std::size_t const count = n - (other != 0 ? 1 : 0) - zeros;  // the digit text
+  std::size_t point = 32;
+  __m128i top = a.values, bottom = b.values;
+  if (other != 0) {
+    point = static_cast<std::size_t>(__builtin_ctz(other));
+    std::size_t const word = point / 8;
     Limb carry = '0';
-    bool seen = false;
-    for (int j = 0; j < W; ++j) {
+    for (std::size_t j = 0; j <= word; ++j) {
       Limb const moved = (w[j] << 8) | carry;
       carry = w[j] >> 56;
-      Limb const keep = seen ? ~Limb{0} : Limb{0} - (flags[j] << 1);
-      seen = seen || flags[j] != 0;
+      Limb const keep = j < word ? 0 : ~Limb{0} << (8 * (point % 8)) << 8;  // the bytes above the point
       w[j] = (w[j] & keep) | (moved & ~keep);
     }
+    __m128i const zero = _mm_set1_epi8('0');
+    top = _mm_sub_epi8(_mm_set_epi64x(static_cast<long long>(w[1]), static_cast<long long>(w[0])), zero);
+    bottom = _mm_sub_epi8(_mm_set_epi64x(static_cast<long long>(w[3]), static_cast<long long>(w[2])), zero);
   }
-  Limb low = decimal::Parse8Word(w[W - 2]) * 100000000ull + decimal::Parse8Word(w[W - 1]);
-  Limb high = 0;
-  if (W == 4) {
-    // 32 digits: the top sixteen are high 100 + t, below B^2.
-    Limb const top = decimal::Parse8Word(w[0]) * 100000000ull + decimal::Parse8Word(w[1]);
-    high = top / 100;
-    low += (top - high * 100) * 10000000000000000ull;
-  }
+  // 32 digits: the top sixteen are high 100 + t, so the value is high B + (t 10^16 + the bottom sixteen).
+  Limb const t = Convert16(top);
+  Limb const high = t / 100;
+  Limb const low = (t - high * 100) * 10000000000000000ull + Convert16(bottom);
   if (high == 0 && low == 0) {
-    // Zero, scale 0 whatever its text.
     if (lz > decimal::kInlineLeadingZeros) return nullptr;
-    scale = 0;
+    scale = 0;  // zero, scale 0 whatever its text
     return decimal::PackInline(0, 0, static_cast<int>(lz));
   }
-  scale = static_cast<int>(fraction);
-  // Inline unless the digit text begins with zeros after the point (no
-  // integer digits, and a '0' after the point).
-  bool const zeroAfterPoint = flagged != 0 && before == point && next == '0';
+  scale = other != 0 ? static_cast<int>(31 - point) : 0;
+  // Inline unless the digit text begins with zeros after the point.
+  bool const zeroAfterPoint = before == point && ((zeroMask >> (point + 1)) & 1) != 0;
   if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && !zeroAfterPoint &&
       lz <= static_cast<std::size_t>(decimal::kInlineLeadingZeros)) {
     return decimal::PackInline(sign, low, static_cast<int>(lz), decimal::kNotZero);
@@ -455,6 +439,8 @@ void* ParseWords(char const* body, std::size_t n, int sign, QBase::Buffer* buffe
   d->size = high != 0 ? 2 : 1;
   return d;
 }
+#endif
+
 
 // The common short text in one pass: digits with at most one point, no
 // exponent, a value that is not zero and at most 36 digits in its digit
@@ -1227,20 +1213,16 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   char const* const body = p;
   int shortScale;
   std::size_t const n = static_cast<std::size_t>(end - body);
-  if (decimal::kWordParse && n <= 32) {
 #if defined(__SSE2__)
-    void* const digits = n <= 16 ? ParseText16(body, n, sign, buffer_, shortScale)
-                                 : ParseWords<4>(body, n, sign, buffer_, shortScale);
-#else
-    void* const digits = n <= 16 ? ParseWords<2>(body, n, sign, buffer_, shortScale)
-                                 : ParseWords<4>(body, n, sign, buffer_, shortScale);
-#endif
-    if (digits != nullptr) {
+  if (decimal::kWordParse && n <= 32) {
+    if (void* const digits = n <= 16 ? ParseText16(body, n, sign, buffer_, shortScale)
+                                     : ParseText32(body, n, sign, buffer_, shortScale)) {
       digits_ = digits;
       scale_ = shortScale;
       return;
     }
   }
+#endif
   _ParseText(text, body, end, sign);
 }
 
