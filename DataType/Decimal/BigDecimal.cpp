@@ -133,9 +133,34 @@ std::int64_t ReadExponent(char const* p, char const* end) noexcept {
 }
 
 // The first position in [p, end) that is not a digit; sets nonZero when a
-// digit other than '0' was passed. Eight characters at a time while they are
-// all digits.
-char const* SkipDigits(char const* p, char const* end, bool& nonZero) noexcept {
+// digit other than '0' was passed. Sixteen characters at a time (the last
+// sixteen of the text, which may be read from begin, at the end), eight
+// without SSE2.
+char const* SkipDigits(char const* p, char const* end, char const* begin, bool& nonZero) noexcept {
+#if defined(__SSE2__)
+  __m128i const zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+  // The first character that is not a digit among those of the sixteen at
+  // q marked in `fresh`, the others of them passed.
+  auto scan = [&](char const* q, unsigned fresh, char const*& stop) {
+    __m128i const x = _mm_loadu_si128(reinterpret_cast<__m128i const*>(q));
+    __m128i const t = _mm_sub_epi8(x, zero);
+    unsigned const digits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(t, nine), t)));
+    unsigned const zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero)));
+    unsigned const other = fresh & ~digits;
+    unsigned const at = other != 0 ? static_cast<unsigned>(__builtin_ctz(other)) : 16;
+    if ((fresh & ((1u << at) - 1) & ~zeros) != 0) nonZero = true;  // passed, and not '0'
+    stop = q + at;
+    return other != 0;
+  };
+  char const* stop;
+  for (; end - p >= 16; p += 16) {
+    if (scan(p, 0xFFFFu, stop)) return stop;
+  }
+  if (p < end && end - begin >= 16) {
+    scan(end - 16, (0xFFFFu << (16 - (end - p))) & 0xFFFFu, stop);
+    return stop;
+  }
+#else
   constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
   while (end - p >= 8) {
     std::uint64_t x;
@@ -145,6 +170,7 @@ char const* SkipDigits(char const* p, char const* end, bool& nonZero) noexcept {
     if (x != 0x3030303030303030ull) nonZero = true;
     p += 8;
   }
+#endif
   for (; p < end; ++p) {
     unsigned const digit = static_cast<unsigned char>(*p) - unsigned{'0'};
     if (digit >= 10) break;
@@ -286,19 +312,6 @@ inline Limb LoadShort(char const* p, std::size_t n) noexcept {
   return w;
 }
 
-// The sixteen digit values (0 to 9) in the bytes of t, the first the most
-// significant, as two values of eight digits (the first in the low half):
-// pairs, then fours, then eights, by multiply-adds of neighbouring lanes.
-inline Limb Convert16(__m128i t) noexcept {
-  __m128i const zero = _mm_setzero_si128();
-  __m128i const tens = _mm_set1_epi32(0x0001000A);  // 16-bit lanes 10, 1
-  __m128i const pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(t, zero), tens),
-                                        _mm_madd_epi16(_mm_unpackhi_epi8(t, zero), tens));
-  __m128i const fours = _mm_madd_epi16(pairs, _mm_set1_epi32(0x00010064));  // 100, 1
-  __m128i const eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(0x00012710));  // 10000, 1
-  Limb const both = static_cast<Limb>(_mm_cvtsi128_si64(eights));
-  return (both & 0xFFFFFFFFu) * 100000000ull + (both >> 32);
-}
 
 // Sixteen characters: their digit values (0 for the other characters) and
 // masks of the digits, the '.' characters and the '0' characters (bit i for
@@ -356,7 +369,7 @@ void* ParseText16(char const* body, std::size_t n, int sign, QBase::Buffer* buff
   std::size_t const before = static_cast<std::size_t>(__builtin_ctz(~c.zeros));  // the '0's in front, fill included
   std::size_t const lz = buffer == nullptr ? before - (16 - n) : 0;
   if (lz > decimal::kInlineLeadingZeros) return nullptr;
-  Limb const v = Convert16(c.values);
+  Limb const v = decimal::Value16(c.values);
   if (v == 0) {
     scale = 0;  // zero, scale 0 whatever its text
     return decimal::PackInline(0, 0, static_cast<int>(lz));
@@ -415,9 +428,9 @@ void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buff
     bottom = _mm_sub_epi8(_mm_set_epi64x(static_cast<long long>(w[3]), static_cast<long long>(w[2])), zero);
   }
   // 32 digits: the top sixteen are high 100 + t, so the value is high B + (t 10^16 + the bottom sixteen).
-  Limb const t = Convert16(top);
+  Limb const t = decimal::Value16(top);
   Limb const high = t / 100;
-  Limb const low = (t - high * 100) * 10000000000000000ull + Convert16(bottom);
+  Limb const low = (t - high * 100) * 10000000000000000ull + decimal::Value16(bottom);
   if (high == 0 && low == 0) {
     if (lz > decimal::kInlineLeadingZeros) return nullptr;
     scale = 0;  // zero, scale 0 whatever its text
@@ -1240,8 +1253,8 @@ void BigDecimal::_ParseText(char const* text, char const* body, char const* end,
   bool allZeros;
 
   bool nonZero = false;
-  char const* const stop = SkipDigits(body, end, nonZero);
-  if (stop == end || (*stop == '.' && SkipDigits(stop + 1, end, nonZero) == end)) {
+  char const* const stop = SkipDigits(body, end, text, nonZero);
+  if (stop == end || (*stop == '.' && SkipDigits(stop + 1, end, text, nonZero) == end)) {
     // Digits with at most one point: checked in the one pass just made.
     if (stop != end) point = stop;
     allZeros = !nonZero;
