@@ -388,9 +388,8 @@ void* ParseText16(char const* body, std::size_t n, int sign, QBase::Buffer* buff
   return decimal::PackInline(sign, m, static_cast<int>(lz), decimal::kNotZero);
 }
 
-// 17 to 32 characters (two limbs at most). The point is taken out of the
-// four words before they are converted: the characters in front of it
-// move up a byte.
+// 17 to 32 characters (two limbs at most). The point is taken out before
+// the digits are converted: the digits in front of it move up a byte.
 void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buffer, int& scale) {
   constexpr Limb kZeros = decimal::kZeroBytes;
   Limb w[4];
@@ -414,18 +413,17 @@ void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buff
   std::size_t point = 32;
   __m128i top = a.values, bottom = b.values;
   if (other != 0) {
+    // The digit values in front of the point (its own 0 included) move up
+    // a byte: those marked in `before`, taken from the values shifted by one.
     point = static_cast<std::size_t>(__builtin_ctz(other));
-    std::size_t const word = point / 8;
-    Limb carry = '0';
-    for (std::size_t j = 0; j <= word; ++j) {
-      Limb const moved = (w[j] << 8) | carry;
-      carry = w[j] >> 56;
-      Limb const keep = j < word ? 0 : ~Limb{0} << (8 * (point % 8)) << 8;  // the bytes above the point
-      w[j] = (w[j] & keep) | (moved & ~keep);
-    }
-    __m128i const zero = _mm_set1_epi8('0');
-    top = _mm_sub_epi8(_mm_set_epi64x(static_cast<long long>(w[1]), static_cast<long long>(w[0])), zero);
-    bottom = _mm_sub_epi8(_mm_set_epi64x(static_cast<long long>(w[3]), static_cast<long long>(w[2])), zero);
+    __m128i const at = _mm_set1_epi8(static_cast<char>(point));
+    __m128i const index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m128i const upTo = _mm_cmpgt_epi8(_mm_add_epi8(at, _mm_set1_epi8(1)), index);
+    __m128i const upToBottom = _mm_cmpgt_epi8(_mm_add_epi8(at, _mm_set1_epi8(-15)), index);
+    __m128i const movedTop = _mm_slli_si128(top, 1);
+    __m128i const movedBottom = _mm_or_si128(_mm_slli_si128(bottom, 1), _mm_srli_si128(top, 15));
+    top = _mm_or_si128(_mm_and_si128(upTo, movedTop), _mm_andnot_si128(upTo, top));
+    bottom = _mm_or_si128(_mm_and_si128(upToBottom, movedBottom), _mm_andnot_si128(upToBottom, bottom));
   }
   // 32 digits: the top sixteen are high 100 + t, so the value is high B + (t 10^16 + the bottom sixteen).
   Limb const t = decimal::Value16(top);

@@ -15,6 +15,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QDT_KEEP_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QDT_KEEP_BLOCKS 0
+#endif
+#endif
+#ifndef QDT_KEEP_BLOCKS
+#define QDT_KEEP_BLOCKS 1
+#endif
 
 namespace QDataType {
 namespace decimal {
@@ -30,11 +42,64 @@ inline std::uint32_t BlockClass(std::size_t bytes) noexcept {
   return bytes <= kKeptBytes ? static_cast<std::uint32_t>((bytes + kBlockStep - 1) / kBlockStep) : 0;
 }
 
+namespace internal {
+
+struct Link {
+  Link* next;
+};
+
+// The kept blocks of one thread: plain data (no constructor or destructor
+// runs for it), so that it stays readable to the very end of the thread.
+struct KeptBlocks {
+  Link* head[kBlockSizes];
+  std::uint32_t count[kBlockSizes];
+  enum : std::uint32_t { kUnused, kOpen, kClosed } state;  // kOpen once the thread's cleanup is arranged
+};
+
+#if defined(__GNUC__)
+extern __thread KeptBlocks tKept __attribute__((tls_model("initial-exec")));
+#else
+extern thread_local KeptBlocks tKept;
+#endif
+
+// Arranges the cleanup at the thread's end, then keeps the block or frees it.
+void FreeSlow(void* block, std::uint32_t sizeClass) noexcept;
+
+}  // namespace internal
+
 // A block of at least `bytes` (of exactly its class's size when the class
 // is not 0), or null when the heap has none.
-void* AllocateHeapBlock(std::size_t bytes, std::uint32_t sizeClass) noexcept;
+inline void* AllocateHeapBlock(std::size_t bytes, std::uint32_t sizeClass) noexcept {
+  if (sizeClass == 0) return std::malloc(bytes);
+  if (QDT_KEEP_BLOCKS) {
+    internal::KeptBlocks& k = internal::tKept;
+    if (internal::Link* const l = k.head[sizeClass - 1]) {
+      k.head[sizeClass - 1] = l->next;
+      --k.count[sizeClass - 1];
+      return l;
+    }
+  }
+  return std::malloc(sizeClass * kBlockStep);
+}
+
 // Gives back a block made by AllocateHeapBlock with the same class.
-void FreeHeapBlock(void* block, std::uint32_t sizeClass) noexcept;
+inline void FreeHeapBlock(void* block, std::uint32_t sizeClass) noexcept {
+  if (QDT_KEEP_BLOCKS && sizeClass != 0) {
+    internal::KeptBlocks& k = internal::tKept;
+    if (k.state == internal::KeptBlocks::kOpen && k.count[sizeClass - 1] < kKeptPerSize) {
+      internal::Link* const l = static_cast<internal::Link*>(block);
+      l->next = k.head[sizeClass - 1];
+      k.head[sizeClass - 1] = l;
+      ++k.count[sizeClass - 1];
+      return;
+    }
+    if (k.state == internal::KeptBlocks::kUnused) {
+      internal::FreeSlow(block, sizeClass);
+      return;
+    }
+  }
+  std::free(block);
+}
 
 }  // namespace decimal
 }  // namespace QDataType
