@@ -1,5 +1,6 @@
 #include "Base/Strings.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -57,10 +58,46 @@ namespace {
 
 // The storage of a returned text: its own inline buffer when the text and
 // its terminator fit there, else a heap block.
+// A short copy (below 64 bytes) in two overlapping moves of a fixed size:
+// most returned texts are numbers and dates, where a call to memcpy would
+// cost more than the copy.
+inline void CopyShort(void* to, void const* from, size_t bytes) noexcept {
+  auto two = [&](auto word) {
+    std::memcpy(&word, from, sizeof word);
+    decltype(word) last;
+    std::memcpy(&last, static_cast<char const*>(from) + bytes - sizeof word, sizeof word);
+    std::memcpy(to, &word, sizeof word);
+    std::memcpy(static_cast<char*>(to) + bytes - sizeof word, &last, sizeof word);
+  };
+  struct Bytes16 {
+    unsigned char b[16];
+  };
+  if (bytes >= 16) {
+    if (bytes > 32) {
+      std::memcpy(to, from, bytes);
+    } else {
+      two(Bytes16{});
+    }
+  } else if (bytes >= 8) {
+    two(std::uint64_t{});
+  } else if (bytes >= 4) {
+    two(std::uint32_t{});
+  } else if (bytes >= 2) {
+    two(std::uint16_t{});
+  } else if (bytes == 1) {
+    *static_cast<char*>(to) = *static_cast<char const*>(from);
+  }
+}
+
 template <class C, size_t N>
 C* Store(C (&inlineBuffer)[N], C const* text, size_t length) {
   if (text == nullptr) return nullptr;
-  C* to = length < N ? inlineBuffer : new C[length + 1];
+  if (length < N) {
+    CopyShort(inlineBuffer, text, length * sizeof(C));
+    inlineBuffer[length] = 0;
+    return inlineBuffer;
+  }
+  C* const to = new C[length + 1];
   std::memcpy(to, text, length * sizeof(C));
   to[length] = 0;
   return to;

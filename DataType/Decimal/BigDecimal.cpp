@@ -946,32 +946,50 @@ char* WriteInline(char* end, Limb m, bool negative, int lz, int s, char** point)
   return out;
 }
 
-// The text WriteInline writes, for the common shapes whose text has at most 16
-// characters: an integer, or a point with at most eight digits on either
-// side. Built in one 128-bit word (the two sides' digits converted side by
-// side) and stored at once, so that reading the text back is forwarded from
-// that store. Returns the length, or 0 for other shapes.
-std::size_t InlineWord(char* text, Limb m, bool negative, int lz, int s, char** point) noexcept {
+// The text WriteInline writes, for the common shapes: an integer of at
+// most 16 characters, or a point with at most seven characters in front of
+// it and eight digits after it. The sixteen characters around the text are
+// built in one 128-bit word (the digits of both sides converted side by
+// side, '0's in front, a '-' put in place) and stored at once at text -
+// start, so that reading the text back is forwarded from that store; text
+// has sixteen bytes of room in front. Returns the length, or 0 for other
+// shapes.
+inline __attribute__((always_inline)) std::size_t InlineWord(char* text, Limb m, bool negative, int lz, int s,
+                                                          char** point) noexcept {
   int const n = decimal::DigitsOf(m);
   int const k = n - s;  // digits before the point
   int const prefix = (negative ? 1 : 0) + lz;
-  if (!decimal::kWordParse || k <= 0 || prefix + n + (s != 0 ? 1 : 0) > 16) return 0;
-  Wide t;
+  if (!decimal::kWordParse) return 0;
+  Limb first, second;  // the sixteen bytes in memory order
+  int start;           // the text's first among them
   if (s == 0) {
-    t = decimal::Digits16Word(m) >> (8 * (16 - n));
+    if (n + prefix > 16) return 0;
+    Wide const digits = decimal::Digits16Word(m);
+    first = static_cast<Limb>(digits);
+    second = static_cast<Limb>(digits >> 64);
+    start = 16 - n - prefix;
   } else {
-    if (k > 8 || s > 8) return 0;
+    if (k <= 0 || k + prefix > 7 || s > 8) return 0;
+    // The integer digits end at byte 6, the point is byte 7, the fraction's
+    // s digits begin at byte 8.
     Limb const high = DividePow10(m, s);
-    Wide const digits =
-        decimal::DigitsPairWord(static_cast<std::uint32_t>(high), static_cast<std::uint32_t>(m - high * decimal::kPow10[s]));
-    Limb const before = static_cast<Limb>(digits) >> (8 * (8 - k));
-    Limb const after = static_cast<Limb>(digits >> 64) >> (8 * (8 - s));
-    t = before | (Wide{'.'} << (8 * k)) | (Wide{after} << (8 * (k + 1)));
+    Limb const fraction = (m - high * decimal::kPow10[s]) * decimal::kPow10[8 - s];
+    Wide const digits = decimal::DigitsPairWord(static_cast<std::uint32_t>(high), static_cast<std::uint32_t>(fraction));
+    first = (static_cast<Limb>(digits) >> 8) | (Limb{'.'} << 56);
+    second = static_cast<Limb>(digits >> 64);
+    start = 7 - k - prefix;
     *point = text + prefix + k;
   }
-  if (lz != 0) t = (t << (8 * lz)) | (decimal::kZeroBytes >> (8 * (8 - lz)));
-  if (negative) t = (t << 8) | Wide{'-'};
-  decimal::Store16(text, t);
+  if (negative) {
+    // The text's first byte is a '0' in front of the digits.
+    Limb const minus = Limb{'-' ^ '0'};
+    if (start < 8) {
+      first ^= minus << (8 * start);
+    } else {
+      second ^= minus << (8 * (start - 8));
+    }
+  }
+  decimal::Store16(text - start, (Wide{second} << 64) | first);
   return static_cast<std::size_t>(prefix + n + (s != 0 ? 1 : 0));
 }
 
@@ -988,8 +1006,8 @@ auto PrintValue(void const* word, std::int64_t scale, Take take) {
       char* point = nullptr;
       bool const negative = decimal::InlineSign(word) < 0;
       int const lz = decimal::InlineLeadingZeros(word);
-      if (std::size_t const n = InlineWord(text, m, negative, lz, static_cast<int>(scale), &point)) {
-        return take(text, n, point);
+      if (std::size_t const n = InlineWord(text + 16, m, negative, lz, static_cast<int>(scale), &point)) {
+        return take(text + 16, n, point);
       }
       char* const end = text + sizeof text;
       char const* const begin = WriteInline(end, m, negative, lz, static_cast<int>(scale), &point);
