@@ -993,6 +993,16 @@ inline __attribute__((always_inline)) std::size_t InlineWord(char* text, Limb m,
   return static_cast<std::size_t>(prefix + n + (s != 0 ? 1 : 0));
 }
 
+// PrintValue for the values that are not printed from their word.
+template <class Take>
+__attribute__((noinline)) auto PrintLong(void const* word, std::int64_t scale, Take take) {
+  DigitsView const d(word);
+  if (d->sign == 0) return take("0", std::size_t{1}, nullptr);
+  CheckPrintable(scale);
+  ValueText const text(d.get(), scale);
+  return take(text.Get(), text.Length(), text.Point());
+}
+
 // Prints a value (zero as "0") and hands the narrow text, its length and
 // where its point stands (null when it has none) to `take`. An inline value
 // with a short text is printed straight from its word.
@@ -1014,11 +1024,7 @@ auto PrintValue(void const* word, std::int64_t scale, Take take) {
       return take(begin, static_cast<std::size_t>(end - begin), point);
     }
   }
-  DigitsView const d(word);
-  if (d->sign == 0) return take("0", std::size_t{1}, nullptr);
-  CheckPrintable(scale);
-  ValueText const text(d.get(), scale);
-  return take(text.Get(), text.Length(), text.Point());
+  return PrintLong(word, scale, take);
 }
 
 QBase::ReturnWString Widen(char const* text, std::size_t n, char const* point = nullptr,
