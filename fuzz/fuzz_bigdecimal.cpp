@@ -8,7 +8,9 @@
 // Input: one control byte (which operands live in an arena, the scale for
 // Divide), then the text of a, a line feed, the text of b.
 //
-//   (a b) / b at a's scale is a.
+//   (a b) / b at a's scale is a;
+//   a plain text (a sign, digits, at most one point) reads as a simple model
+//   of the text says: its scale, precision, sign and printed form.
 // Operations whose results could pass BigDecimal::kMaxDigits must throw
 // std::length_error; those between kFuzzDigits and that limit are skipped to
 // keep each run short.
@@ -18,6 +20,7 @@
 // limbs (144 digits) on use number-theoretic transforms, divisions with
 // quotient and divisor of 5 limbs (90 digits) or more Newton's method, so
 // inputs of a few hundred characters reach every algorithm.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -110,6 +113,40 @@ void CheckTextForms(BigDecimal& d, QBase::Buffer* arena) {
   Check(!again.IsInvalid());
   Check(again.CompareTo(d) == 0);
   Check(again.Scale() == (d.Signum() == 0 ? 0 : d.Scale()));
+}
+
+// A plain text, [sign] digits with at most one point, against what it must
+// read as; other texts are left to the other checks.
+void CheckPlainText(std::string const& text, BigDecimal& d, bool inArena) {
+  size_t i = 0;
+  int sign = 1;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) sign = text[i++] == '-' ? -1 : 1;
+  std::string const body = text.substr(i);
+  if (body.empty() || body.size() > static_cast<size_t>(kFuzzDigits)) return;
+  size_t const point = body.find('.');
+  if (body.find_first_not_of("0123456789.") != std::string::npos ||
+      (point != std::string::npos && body.find('.', point + 1) != std::string::npos)) {
+    return;
+  }
+  Check(!d.IsInvalid());
+  std::string const integer = body.substr(0, point);
+  std::string const fraction = point == std::string::npos ? std::string() : body.substr(point + 1);
+  size_t const zeros = std::min(integer.find_first_not_of('0'), integer.size());  // the '0's in front
+  long long const lz = inArena ? 0 : static_cast<long long>(zeros);
+  std::string const significant = integer.substr(zeros);
+  if (body.find_first_of("123456789") == std::string::npos) {
+    // Zero: scale 0 whatever the text.
+    Check(d.Signum() == 0 && d.Scale() == 0 && d.Precision() == lz && Text(d) == "0");
+    return;
+  }
+  std::string const digitText = significant.empty() ? fraction : significant + fraction;
+  Check(d.Signum() == sign);
+  Check(d.Scale() == static_cast<long long>(fraction.size()));
+  Check(d.Precision() == lz + static_cast<long long>(digitText.size()));
+  std::string printed = sign < 0 ? "-" : "";
+  printed += std::string(static_cast<size_t>(lz), '0') + (significant.empty() && lz == 0 ? "0" : significant);
+  if (!fraction.empty()) printed += "." + fraction;
+  Check(Text(d) == printed);
 }
 
 void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena, long long slack) {
@@ -236,6 +273,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     return 0;
   }
   try {
+    CheckPlainText(textA, a, bufferA != nullptr);
+    CheckPlainText(textB, b, bufferB != nullptr);
     Check(a.Precision() >= 0 && a.Signum() >= -1 && a.Signum() <= 1);
     CheckTextForms(a, &arena);
     CheckTextForms(b, &arena);
