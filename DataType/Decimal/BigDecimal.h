@@ -79,6 +79,10 @@
 /// digits; deleting it is right in both cases.
 /// Scratch space for a computation always comes from the heap. When the arena
 /// or the heap cannot supply storage, the operation throws std::bad_alloc.
+/// Heap blocks of up to 256 bytes (short values and results) are not handed
+/// back to malloc at once: the thread that frees one keeps it for its next
+/// value of that size, at most 16 blocks of each of four sizes, and frees
+/// them when it ends.
 ///
 /// Limits
 /// ------
