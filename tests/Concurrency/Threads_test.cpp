@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,6 +88,42 @@ TEST(SharedValues, BigDecimalReadFromSeveralThreads) {
     }
   });
   EXPECT_EQ(wrong.load(), 0);
+}
+
+// Short values' heap blocks are kept by the thread that frees them: results
+// made on one thread and deleted on another, by threads that come and go,
+// must still read right and leave nothing behind.
+TEST(SharedValues, BigDecimalResultsChangeThreads) {
+  BigDecimal const a("123456789012345678901234567890.5", nullptr);
+  BigDecimal const b("-7.25", nullptr);
+  std::string const expected = (BigDecimal(a) * b)->ToString().GetString();
+  for (int generation = 0; generation < 4; ++generation) {
+    std::mutex lock;
+    std::vector<BigDecimal::Ptr> handed;
+    std::atomic<int> wrong{0};
+    OnThreads([&](int t) {
+      for (int i = 0; i < kRounds / 4; ++i) {
+        if (t % 2 == 0) {
+          BigDecimal::Ptr p = BigDecimal(a) * b;
+          std::lock_guard<std::mutex> hold(lock);
+          handed.push_back(std::move(p));
+        } else {
+          BigDecimal::Ptr p;
+          {
+            std::lock_guard<std::mutex> hold(lock);
+            if (handed.empty()) continue;
+            p = std::move(handed.back());
+            handed.pop_back();
+          }
+          wrong += p->ToString().GetString() != expected;
+          BigDecimal parsed(expected.c_str(), nullptr);
+          wrong += parsed.CompareTo(*p) != 0;
+        }
+      }
+    });
+    for (BigDecimal::Ptr const& p : handed) wrong += p->ToString().GetString() != expected;
+    EXPECT_EQ(wrong.load(), 0);
+  }
 }
 
 TEST(SharedValues, BlobReadFromSeveralThreads) {
