@@ -436,7 +436,7 @@ void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buff
   }
   scale = other != 0 ? static_cast<int>(31 - point) : 0;
   // Inline unless the digit text begins with zeros after the point.
-  bool const zeroAfterPoint = before == point && ((zeroMask >> (point + 1)) & 1) != 0;
+  bool const zeroAfterPoint = before == point && ((std::uint64_t{zeroMask} >> (point + 1)) & 1) != 0;
   if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && !zeroAfterPoint &&
       lz <= static_cast<std::size_t>(decimal::kInlineLeadingZeros)) {
     return decimal::PackInline(sign, low, static_cast<int>(lz), decimal::kNotZero);

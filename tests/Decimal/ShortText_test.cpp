@@ -78,4 +78,40 @@ TEST(BigDecimalShortText, EveryShapeReadsBack) {
   }
 }
 
+// Texts are read in windows of 16 and 32 characters: a stray character or
+// a second point anywhere in one, at every length, makes the text invalid;
+// texts of zeros are zero at scale 0 whatever their length.
+TEST(BigDecimalShortText, StrayCharactersAndZerosAtEveryLength) {
+  for (size_t n = 1; n <= 40; ++n) {
+    std::string digits;
+    for (size_t i = 0; i < n; ++i) digits.push_back(static_cast<char>('1' + i % 9));
+    for (size_t at = 0; at < n; ++at) {
+      for (char const stray : {' ', '/', ':', 'x', '\x80', '-'}) {
+        if (stray == '-' && at == 0) continue;  // a sign
+        std::string text = digits;
+        text[at] = stray;
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(BigDecimal(text.c_str(), nullptr).IsInvalid());
+      }
+      if (at + 1 < n) {
+        std::string text = digits;
+        text[at] = '.';
+        text[at + 1] = '.';
+        EXPECT_TRUE(BigDecimal(text.c_str(), nullptr).IsInvalid()) << text;
+      }
+    }
+    for (size_t point = 0; point <= n; ++point) {
+      std::string zeros(n, '0');
+      if (point < n) zeros[point] = '.';
+      SCOPED_TRACE(zeros);
+      BigDecimal z(zeros.c_str(), nullptr);
+      ASSERT_FALSE(z.IsInvalid());
+      EXPECT_EQ(z.Signum(), 0);
+      EXPECT_EQ(z.Scale(), 0);
+      EXPECT_EQ(z.Precision(), static_cast<int>(point < n ? point : n));
+      EXPECT_EQ(std::string(z.ToString().GetString()), "0");
+    }
+  }
+}
+
 }  // namespace
