@@ -56,6 +56,9 @@ struct KeptBlocks {
   enum : std::uint32_t { kUnused, kOpen, kClosed } state;  // kOpen once the thread's cleanup is arranged
 };
 
+// Initial-exec: read straight from the thread pointer, with no call on the
+// way (its 56 bytes come from the static TLS space that the C library keeps
+// spare for libraries loaded later, too).
 #if defined(__GNUC__)
 extern __thread KeptBlocks tKept __attribute__((tls_model("initial-exec")));
 #else
