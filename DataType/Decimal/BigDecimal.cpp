@@ -297,6 +297,26 @@ inline Limb DividePow10(Limb m, int s) noexcept {
   return static_cast<Limb>((Wide{m} * d.multiplier) >> d.shift);
 }
 
+// The digits word of a parsed value high B + low (not zero) with `count`
+// characters in its digit text and lz leading zeros: inline when it can be
+// (one limb, a digit text that does not begin with zeros after the point,
+// at most three leading zeros), else a block from buffer.
+void* ShortValue(int sign, Limb high, Limb low, std::size_t count, std::size_t lz, bool zeroAfterPoint,
+                 QBase::Buffer* buffer) {
+  if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && !zeroAfterPoint &&
+      lz <= static_cast<std::size_t>(decimal::kInlineLeadingZeros)) {
+    return decimal::PackInline(sign, low, static_cast<int>(lz), decimal::kNotZero);
+  }
+  DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
+  d->Limbs()[0] = low;
+  if (high != 0) d->Limbs()[1] = high;
+  d->sign = sign;
+  d->count = static_cast<std::int32_t>(count);
+  d->leadingZeros = static_cast<std::int32_t>(lz);
+  d->size = high != 0 ? 2 : 1;
+  return d;
+}
+
 #if defined(__SSE2__)
 // The characters [p, p + n), n < 8, in the low bytes of a word (two
 // overlapping loads from four characters on).
@@ -311,7 +331,6 @@ inline Limb LoadShort(char const* p, std::size_t n) noexcept {
   for (std::size_t i = 0; i < n; ++i) w |= Limb{static_cast<unsigned char>(p[i])} << (8 * i);
   return w;
 }
-
 
 // Sixteen characters: their digit values (0 for the other characters) and
 // masks of the digits, the '.' characters and the '0' characters (bit i for
@@ -414,7 +433,7 @@ void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buff
   __m128i top = a.values, bottom = b.values;
   if (other != 0) {
     // The digit values in front of the point (its own 0 included) move up
-    // a byte: those marked in `before`, taken from the values shifted by one.
+    // a byte: where upTo marks them, the values shifted by one are taken.
     point = static_cast<std::size_t>(__builtin_ctz(other));
     __m128i const at = _mm_set1_epi8(static_cast<char>(point));
     __m128i const index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
@@ -435,23 +454,10 @@ void* ParseText32(char const* body, std::size_t n, int sign, QBase::Buffer* buff
     return decimal::PackInline(0, 0, static_cast<int>(lz));
   }
   scale = other != 0 ? static_cast<int>(31 - point) : 0;
-  // Inline unless the digit text begins with zeros after the point.
   bool const zeroAfterPoint = before == point && ((std::uint64_t{zeroMask} >> (point + 1)) & 1) != 0;
-  if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && !zeroAfterPoint &&
-      lz <= static_cast<std::size_t>(decimal::kInlineLeadingZeros)) {
-    return decimal::PackInline(sign, low, static_cast<int>(lz), decimal::kNotZero);
-  }
-  DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
-  d->Limbs()[0] = low;
-  if (high != 0) d->Limbs()[1] = high;
-  d->sign = sign;
-  d->count = static_cast<std::int32_t>(count);
-  d->leadingZeros = static_cast<std::int32_t>(lz);
-  d->size = high != 0 ? 2 : 1;
-  return d;
+  return ShortValue(sign, high, low, count, lz, zeroAfterPoint, buffer);
 }
 #endif
-
 
 // The common short text in one pass: digits with at most one point, no
 // exponent, a value that is not zero and at most 36 digits in its digit
@@ -491,23 +497,9 @@ void* ParseShort(char const* begin, char const* body, char const* end, int sign,
     low = read(start + split, ni - split) * decimal::kPow10[nf] + read(fraction, nf);
   }
   if (high == 0 && low == 0) return nullptr;  // zeros: the general parse
-  std::int32_t const leadingZeros = buffer == nullptr ? static_cast<std::int32_t>(zeros) : 0;
   scale = static_cast<int>(nf);
-  // One limb whose digit text begins with its first significant digit (not
-  // with zeros after the point) is held inline.
-  if (high == 0 && count <= static_cast<std::size_t>(kLimbDigits) && (ni != 0 || point[1] != '0') &&
-      leadingZeros <= decimal::kInlineLeadingZeros) {
-    return decimal::PackInline(sign, low, leadingZeros);
-  }
-  DecimalDigits* const d = decimal::NewDigits(buffer, high != 0 ? 2 : 1);
-  Limb* const limbs = d->Limbs();
-  limbs[0] = low;
-  if (high != 0) limbs[1] = high;
-  d->sign = sign;
-  d->count = static_cast<std::int32_t>(count);
-  d->leadingZeros = leadingZeros;
-  d->size = high != 0 ? 2 : 1;
-  return d;
+  return ShortValue(sign, high, low, count, buffer == nullptr ? static_cast<std::size_t>(zeros) : 0,
+                    ni == 0 && point[1] == '0', buffer);
 }
 
 // ---------------------------------------------------------------------------
