@@ -1241,9 +1241,9 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
   }
   char const* const body = p;
   int shortScale;
-  std::size_t const n = static_cast<std::size_t>(end - body);
 #if defined(__SSE2__)
-  if (decimal::kWordParse && n <= 32) {
+  std::size_t const n = static_cast<std::size_t>(end - body);
+  if (n <= 32) {
     if (void* const digits = n <= 16 ? ParseText16(body, n, sign, buffer_, shortScale)
                                      : ParseText32(body, n, sign, buffer_, shortScale)) {
       digits_ = digits;
@@ -1252,11 +1252,6 @@ void BigDecimal::_StrToBigDecimal(char const* text) {
     }
   }
 #endif
-  _ParseText(text, body, end, sign);
-}
-
-void BigDecimal::_ParseText(char const* text, char const* body, char const* end, int sign) {
-  int shortScale;
   if (void* const digits = ParseShort(text, body, end, sign, buffer_, shortScale)) {
     digits_ = digits;
     scale_ = shortScale;

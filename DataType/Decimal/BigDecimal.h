@@ -247,9 +247,6 @@ class QDT_API BigDecimal {
 
  private:
   void _StrToBigDecimal(char const* text);
-  // The parse of every text but the commonest short ones: text is the
-  // whole text, [body, end) its part after the sign.
-  void _ParseText(char const* text, char const* body, char const* end, int sign);
   // Frees heap digits (the destructor's work when there is any).
   void _ReleaseDigits() noexcept;
   void _CreateInvalidBigDecimal() noexcept { scale_ = -2; }
