@@ -3,13 +3,14 @@
 # compilers, test and benchmark frameworks, GMP (test oracle and benchmark
 # peer), libical (benchmark peer), ICU (locale data), the time-zone database,
 # the locales the tests use, Doxygen (API reference) and the Debian packaging
-# tools. Safe to run repeatedly: it installs only what is missing.
+# tools, and Python (the zone test vectors are made from the machine's tz
+# database at build time). Safe to run repeatedly: it installs only what is missing.
 set -euo pipefail
 
 packages=(cmake make g++ clang-14 libclang-rt-14-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           libgmp-dev libicu-dev libical-dev tzdata locales
-          doxygen dpkg-dev pkg-config file)
+          doxygen dpkg-dev pkg-config file python3)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

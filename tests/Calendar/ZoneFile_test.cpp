@@ -17,6 +17,7 @@
 #include "Platform/Zone.h"
 #include "Platform/internal/ZoneFile.h"
 #include "support/ScopedTZ.h"
+#include "support/ZoneVectors.h"
 
 namespace QDataType {
 namespace {
@@ -92,7 +93,8 @@ TEST(ZoneFile, DamagedFilesAreNotUsed) {
 
 // The zones of the machine's tz database, as the vector file lists them.
 std::vector<std::string> Zones() {
-  std::ifstream in(QDT_TEST_DATA_DIR "/zone_vectors.txt");
+  std::ifstream in;
+  EXPECT_TRUE(testing_zone::OpenZoneVectors("zone_vectors.txt", in));
   std::set<std::string> names;
   std::string line;
   while (std::getline(in, line)) {

@@ -15,6 +15,7 @@
 #include "DataType/DynamicTime/DynamicTime.h"
 #include "support/Fields.h"
 #include "support/ScopedTZ.h"
+#include "support/ZoneVectors.h"
 
 namespace QDataType {
 namespace {
@@ -43,7 +44,8 @@ DynamicTime Describe(int value, int dayOffset, int monthOffset, int y, int m, in
 }
 
 TEST(DynamicTimeVectors, MovesAndResolutionMatchPython) {
-  std::ifstream in(QDT_TEST_DATA_DIR "/dynamic_vectors.txt");
+  std::ifstream in;
+  ASSERT_TRUE(testing_zone::OpenZoneVectors("dynamic_vectors.txt", in));
   std::unique_ptr<ScopedTZ> tz(new ScopedTZ("UTC"));
   std::string zone = "UTC";
   int counts[4] = {0, 0, 0, 0};

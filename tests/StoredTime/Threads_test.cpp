@@ -16,7 +16,7 @@ namespace QDataType {
 namespace {
 
 TEST(VexTimeThreads, ConstOperationsOnASharedValue) {
-  testing_zone::ScopedTZ tz("Europe/Berlin");
+  testing_zone::ScopedTZ tz(testing_zone::kCentralEurope);
   for (int round = 0; round < 20; ++round) {
     VexTime const local(DateTime(2024, 6, 15, 10, 30, 0, 0), TIME_MODE_LOCAL, false);  // fresh caches
     VexTime dynamic;

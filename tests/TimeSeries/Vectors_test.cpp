@@ -13,6 +13,7 @@
 #include "DataType/TimeSeries/TimeSeries.h"
 #include "Schedules.h"
 #include "support/ScopedTZ.h"
+#include "support/ZoneVectors.h"
 
 namespace QDataType {
 namespace {
@@ -53,8 +54,8 @@ Rule ReadRule(std::istream& in) {
 }
 
 TEST(Vectors, SchedulesAcrossDaylightSavingMatchZoneinfo) {
-  std::ifstream file(QDT_TEST_DATA_DIR "/timeseries_vectors.txt");
-  ASSERT_TRUE(file) << "timeseries_vectors.txt";
+  std::ifstream file;
+  ASSERT_TRUE(testing_zone::OpenZoneVectors("timeseries_vectors.txt", file));
   std::string line;
   int cases = 0;
   while (std::getline(file, line)) {
