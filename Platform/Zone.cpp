@@ -8,11 +8,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "Platform/internal/ZoneFile.h"
+
+extern char** environ;
 
 namespace QDataType {
 namespace Platform {
@@ -264,7 +267,37 @@ long long ZoneRules::EarlierInstant(long long local) const noexcept {
   return local - table_.LocalOffsetAt(local, false);
 }
 
-char const* ProcessZoneSetting() noexcept { return getenv("TZ"); }
+// getenv("TZ") without the walk through the environment on every call: each
+// thread remembers where it found TZ (or that it was missing) and walks again
+// only when the environment's array, its length, its last entry or the TZ
+// entry moved. setenv, putenv and unsetenv always change one of them: they
+// put a new string in place, append to the array or shift it. The value
+// itself is read where it lies, so a caller sees its current text.
+char const* ProcessZoneSetting() noexcept {
+  struct Seen {
+    char** env;
+    size_t count;  // entries
+    size_t slot;   // TZ's entry; = count when TZ is unset
+    char* entry;
+    char* lastEntry;
+  };
+  static thread_local Seen seen;
+  char** const env = environ;
+  if (env != nullptr && env == seen.env && seen.count > 0 && env[seen.count] == nullptr &&
+      env[seen.count - 1] == seen.lastEntry && (seen.slot == seen.count || env[seen.slot] == seen.entry)) {
+    return seen.slot == seen.count ? nullptr : seen.entry + 3;
+  }
+  size_t count = 0, slot = SIZE_MAX;
+  if (env != nullptr) {
+    for (; env[count] != nullptr; ++count) {
+      char const* const e = env[count];
+      if (slot == SIZE_MAX && e[0] == 'T' && e[1] == 'Z' && e[2] == '=') slot = count;
+    }
+  }
+  if (slot == SIZE_MAX) slot = count;
+  seen = Seen{env, count, slot, slot < count ? env[slot] : nullptr, count > 0 ? env[count - 1] : nullptr};
+  return slot < count ? env[slot] + 3 : nullptr;
+}
 
 void SyncCLibraryZone() noexcept { tzset(); }
 

@@ -76,17 +76,19 @@ TimeZone const* TimeZone::Find(char const* name) noexcept {
 
 TimeZone const& TimeZone::Local() noexcept {
   // Each thread remembers the TZ value it last saw and its zone, so that the
-  // common call is one read of TZ and one comparison.
+  // common call is one read of TZ and one comparison. Plain data, so that
+  // the thread's copy needs no construction on first use.
   struct Last {
-    bool valid = false;
-    bool unset = false;
-    std::string value;
-    TimeZone const* zone = nullptr;
+    TimeZone const* zone;  // null: nothing remembered
+    bool unset;
+    unsigned char length;
+    char value[kMaxName + 1];
   };
-  thread_local Last last;
+  static thread_local Last last;
   Registry& registry = Registry::Get();
   char const* const tz = Platform::ProcessZoneSetting();
-  if (last.valid && last.unset == (tz == nullptr) && (tz == nullptr || last.value == tz) &&
+  if (last.zone != nullptr && last.unset == (tz == nullptr) &&
+      (tz == nullptr || (std::strncmp(last.value, tz, last.length) == 0 && tz[last.length] == '\0')) &&
       registry.synced.load(std::memory_order_acquire) == last.zone) {
     return *last.zone;
   }
@@ -109,13 +111,15 @@ TimeZone const& TimeZone::Local() noexcept {
       Platform::SyncCLibraryZone();
       registry.synced.store(zone, std::memory_order_release);
     }
-    last.valid = true;
+    // A value too long to remember is looked up every time.
+    size_t const length = tz == nullptr ? 0 : std::strlen(tz);
+    last.zone = length <= kMaxName ? zone : nullptr;
     last.unset = tz == nullptr;
-    last.value = tz == nullptr ? "" : tz;
-    last.zone = zone;
+    last.length = static_cast<unsigned char>(length);
+    if (tz != nullptr && length <= kMaxName) std::memcpy(last.value, tz, length + 1);
     return *zone;
   } catch (...) {
-    last.valid = false;
+    last.zone = nullptr;
     return UTC();
   }
 }
