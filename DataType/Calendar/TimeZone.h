@@ -99,8 +99,11 @@ class QDT_API TimeZone {
   /// The tz database's release ("2025b"), or "" when it does not say.
   static char const* GetDatabaseVersion() noexcept;
 
+  /// Zones are shared, never copied: callers hold pointers and references.
+  ///@{
   TimeZone(TimeZone const&) = delete;
   TimeZone& operator=(TimeZone const&) = delete;
+  ///@}
 
   /// The name the zone was found by: the name given to Find, the TZ value
   /// for Local() (its zone name when TZ is unset and /etc/localtime links

@@ -1,22 +1,23 @@
-// The far future of a zone, read from its tz database file.
+// A zone's rules, read from its tz database file (TZif).
 //
 // A zone file lists the zone's transitions up to some year (2037 for the
 // files of most systems) and ends with a rule in the POSIX TZ form, e.g.
-// "EST5EDT,M3.2.0,M11.1.0", for every instant from its last transition on.
-// The C library evaluates that rule by parsing the text again on every
-// conversion past the last transition, which makes such a conversion ten
-// times dearer than one inside the list. `FooterRule` holds the rule parsed
-// once and evaluates it with the C library's own algorithm: the UTC year of
-// the instant, its two change instants, and the hemisphere test.
+// "EST5EDT,M3.2.0,M11.1.0", for every instant after its last transition.
+// `FooterRule` holds such a rule parsed once and evaluates it as the C
+// library and Python's zoneinfo do: the UTC year of an instant (the local
+// year of a wall reading), its two change instants, and the hemisphere test.
 //
 // `ZoneTable` holds the whole file: its transitions with the offset each one
-// brings, the offset before the first, and the closing rule, so that a
-// conversion is a binary search rather than a call into the C library, which
-// answers the same from the same file (a test compares the two in every zone).
+// brings, the offset before the first and after the last, each transition's
+// two wall-clock readings, and the closing rule. An instant is a binary
+// search; a wall reading is a search of the readings of the side asked for
+// (before or after a change that skips or repeats it), with zoneinfo's
+// choices at the edges, so that both agree on every file of the database.
 //
-// Only files and rules understood in full are used; anything else (a file
-// with leap seconds, no transitions, no rule, a rule with daylight time but
-// no change dates) leaves `usable` false, and the caller asks the C library.
+// Only files and rules understood in full are used: a file with leap
+// seconds, a type offset beyond 26 hours, instants beyond 2^62 seconds or a
+// closing rule that is there but not understood (daylight time without
+// change dates, say) leaves `usable` false.
 #pragma once
 
 #include <cstddef>
