@@ -123,8 +123,12 @@ void ExerciseNamed(uint8_t const* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/fuzz_zonefile.XXXXXX";
-  if (mkdtemp(folder) == nullptr) std::abort();
+  // In memory when the machine has a tmpfs: a file is written per input.
+  char shm[] = "/dev/shm/fuzz_zonefile.XXXXXX";
+  char tmp[] = "/tmp/fuzz_zonefile.XXXXXX";
+  char const* folder = mkdtemp(shm);
+  if (folder == nullptr) folder = mkdtemp(tmp);
+  if (folder == nullptr) std::abort();
   Folder() = folder;
   setenv("TZDIR", folder, 1);
   return 0;
