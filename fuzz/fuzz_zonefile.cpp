@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -130,6 +131,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (folder == nullptr) folder = mkdtemp(tmp);
   if (folder == nullptr) std::abort();
   Folder() = folder;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(Folder(), ignored);
+  });
   setenv("TZDIR", folder, 1);
   return 0;
 }

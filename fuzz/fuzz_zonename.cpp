@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,11 @@ bool LooksOutside(QDataType::TimeZone const& zone) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char root[] = "/tmp/fuzz_zonename.XXXXXX";
   Check(mkdtemp(root) != nullptr);
-  std::string const r = root;
+  static std::string const r = root;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(r, ignored);
+  });
   Check(mkdir((r + "/db").c_str(), 0700) == 0 && mkdir((r + "/db/sub").c_str(), 0700) == 0 &&
         mkdir((r + "/outside").c_str(), 0700) == 0);
   Write(r + "/db/Good", ZoneFile(1000, 3600, 7200));
