@@ -15,19 +15,25 @@ Binary::~Binary() = default;
 
 BinaryImpl::BinaryImpl(const void* data, size_t size, QBase::Buffer* buffer) : buffer_(buffer) { SetData(data, size); }
 
-BinaryImpl::~BinaryImpl() { std::free(owned_); }
+void* BinaryImpl::operator new(size_t size) { return QBase::AllocateFromHeap(size); }
+
+void BinaryImpl::operator delete(void* p) noexcept { QBase::FreeToHeap(p, sizeof(BinaryImpl)); }
+
+BinaryImpl::~BinaryImpl() { FreeOwned(); }
+
+void BinaryImpl::FreeOwned() noexcept {
+  QBase::FreeToHeap(owned_, capacity_);
+}
 
 unsigned char* BinaryImpl::TakeStorage(size_t size) const {
   if (buffer_ != nullptr) return static_cast<unsigned char*>(buffer_->Allocate(size));
   if (size > static_cast<size_t>(PTRDIFF_MAX)) throw std::length_error("Binary: size exceeds PTRDIFF_MAX");
-  void* block = std::malloc(size);
-  if (block == nullptr) throw std::bad_alloc();
-  return static_cast<unsigned char*>(block);
+  return static_cast<unsigned char*>(QBase::AllocateFromHeap(size));
 }
 
 void BinaryImpl::Adopt(unsigned char* block, size_t size) noexcept {
   if (buffer_ == nullptr) {
-    std::free(owned_);
+    FreeOwned();
     owned_ = block;
   }
   storage_ = view_ = block;

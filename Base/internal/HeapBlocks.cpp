@@ -1,7 +1,6 @@
-#include "DataType/Decimal/internal/HeapBlocks.h"
+#include "Base/internal/HeapBlocks.h"
 
-namespace QDataType {
-namespace decimal {
+namespace QBase {
 namespace internal {
 
 #if defined(__GNUC__)
@@ -40,5 +39,4 @@ void FreeSlow(void* block, std::uint32_t sizeClass) noexcept {
 }
 
 }  // namespace internal
-}  // namespace decimal
-}  // namespace QDataType
+}  // namespace QBase
