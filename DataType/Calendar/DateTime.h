@@ -366,9 +366,9 @@ class QDT_API DateTime {
   // count of a calendar whose years start on March 1 (so the leap day ends a
   // year and month lengths follow (979 m - 2919) / 32), taken modulo 7.
   static constexpr int WeekdayOfCivil(unsigned y, unsigned m, unsigned d) noexcept {
-    const bool janFeb = m <= 2;
-    const uint32_t year = y + 400 - (janFeb ? 1 : 0);
-    const uint32_t month = janFeb ? m + 12 : m;
+    const uint32_t janFeb = (m - 3) >> 31;  // 1 for January and February, without a branch
+    const uint32_t year = y + 400 - janFeb;
+    const uint32_t month = m + 12 * janFeb;
     const uint32_t days = 1461 * year / 4 - year / 100 + year / 400 + (979 * month - 2919) / 32 + d;
     return static_cast<int>((days + 2) % 7);
   }
