@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "Base/internal/HeapBlocks.h"
+
 namespace QBase {
 
 namespace {
@@ -68,6 +70,16 @@ void* Arena::AllocateSlow(size_t size) {
   }
   used_ += size;
   return base;
+}
+
+void* AllocateFromHeap(size_t bytes) {
+  void* const block = AllocateHeapBlock(bytes, BlockClass(bytes));
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void FreeToHeap(void* p, size_t bytes) noexcept {
+  if (p != nullptr) FreeHeapBlock(p, BlockClass(bytes));
 }
 
 }  // namespace QBase

@@ -80,9 +80,18 @@ class QDT_API Arena final : public Buffer {
   size_t nextChunkSize_;
 };
 
-/// Standard allocator over a Buffer (the heap when the buffer is null).
-/// Allocation failure throws std::bad_alloc, as containers expect. Two
-/// allocators are equal when they use the same buffer.
+/// Heap storage as `Allocator` takes it without a buffer: `bytes` from the
+/// process heap (std::bad_alloc when it is exhausted). Blocks of up to 256
+/// bytes are kept by the thread that frees them for the next request of about
+/// the same size, so a small container made and dropped over and over costs
+/// no call into the heap each time.
+QDT_API void* AllocateFromHeap(size_t bytes);
+/// Gives back a block of AllocateFromHeap; `bytes` is the size asked for.
+QDT_API void FreeToHeap(void* p, size_t bytes) noexcept;
+
+/// Standard allocator over a Buffer (the heap when the buffer is null, through
+/// AllocateFromHeap). Allocation failure throws std::bad_alloc, as containers
+/// expect. Two allocators are equal when they use the same buffer.
 template <class T>
 class Allocator {
  public:
@@ -106,14 +115,14 @@ class Allocator {
   T* allocate(size_t n) {
     if (n > std::numeric_limits<size_t>::max() / sizeof(T)) throw std::bad_array_new_length();
     size_t const bytes = n * sizeof(T);
-    if (buffer_ == nullptr) return static_cast<T*>(::operator new(bytes));
+    if (buffer_ == nullptr) return static_cast<T*>(AllocateFromHeap(bytes));
     void* p = buffer_->Allocate(bytes);
     if (p == nullptr) throw std::bad_alloc();
     return static_cast<T*>(p);
   }
   /// Frees heap storage; storage from a buffer stays with the buffer.
-  void deallocate(T* p, size_t) noexcept {
-    if (buffer_ == nullptr) ::operator delete(p);
+  void deallocate(T* p, size_t n) noexcept {
+    if (buffer_ == nullptr) FreeToHeap(p, n * sizeof(T));
   }
 
   /// The buffer, or null for the heap.

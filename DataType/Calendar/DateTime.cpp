@@ -60,24 +60,6 @@ DateTime::DateTime(double x) noexcept
   // nothing, so it is not run.
 }
 
-// A copy takes all eleven fields (caches and biases included) and is then
-// clamped like any assignment; a value in range, which is every value but
-// one left half-loaded by a failed strict load, needs no clamping.
-DateTime::DateTime(DateTime const& other) noexcept
-    : year_(other.year_),
-      month_(other.month_),
-      day_(other.day_),
-      hour_(other.hour_),
-      minute_(other.minute_),
-      second_(other.second_),
-      millisecond_(other.millisecond_),
-      week_(LoadCache(other.week_)),
-      dayOfWeek_(LoadCache(other.dayOfWeek_)),
-      bias_(other.bias_),
-      daylightBias_(other.daylightBias_) {
-  if (!PlainlyInRange()) Sanitize(true);
-}
-
 DateTime& DateTime::operator=(DateTime const& other) noexcept {
   if (this == &other) return *this;
   year_ = other.year_;

@@ -70,7 +70,20 @@ class QDT_API DateTime {
   explicit DateTime(double date = 0.0) noexcept;
   /// Copies every field, the biases and the week caches included; a field out
   /// of range (see the Unix-time constructor) is clamped.
-  DateTime(DateTime const& other) noexcept;
+  DateTime(DateTime const& other) noexcept
+      : year_(other.year_),
+        month_(other.month_),
+        day_(other.day_),
+        hour_(other.hour_),
+        minute_(other.minute_),
+        second_(other.second_),
+        millisecond_(other.millisecond_),
+        week_(LoadCache(other.week_)),
+        dayOfWeek_(LoadCache(other.dayOfWeek_)),
+        bias_(other.bias_),
+        daylightBias_(other.daylightBias_) {
+    if (!PlainlyInRange()) Sanitize(true);
+  }
   /// Copies every field, the biases and the week caches included; a field out
   /// of range (see the Unix-time constructor) is clamped.
   DateTime& operator=(DateTime const& other) noexcept;
@@ -114,13 +127,15 @@ class QDT_API DateTime {
 
   /// 1..6, week of the month.
   int GetWeek() const noexcept {
-    if (LoadCache(week_) == -1) SetWeekAndDayOfWeek();
+    const int w = LoadCache(week_);
+    if (w != -1) return w;
+    FillWeekCaches();
     return LoadCache(week_);
   }
   /// 0 = Sunday .. 6 = Saturday.
   int GetDayOfWeek() const noexcept {
-    if (LoadCache(dayOfWeek_) == -1) SetWeekAndDayOfWeek();
-    return LoadCache(dayOfWeek_);
+    const int w = LoadCache(dayOfWeek_);
+    return w != -1 ? w : FillWeekCaches();
   }
   /// Day of the year, 1..366.
   int GetDayOfYear() const noexcept;
@@ -352,11 +367,40 @@ class QDT_API DateTime {
   int Sanitize(bool fix) noexcept;
   // True when the clamping pass would change nothing; cheap enough to run
   // before it on every copy and construction (a day up to 28 needs no month
-  // length).
+  // length, and a later one only the month's).
   bool PlainlyInRange() const noexcept {
-    return static_cast<uint16_t>(month_ - 1) < 12 && static_cast<uint16_t>(day_ - 1) < 28 &&
-           static_cast<uint16_t>(hour_) < 24 && static_cast<uint16_t>(minute_) < 60 &&
-           static_cast<uint16_t>(second_) < 60 && static_cast<uint16_t>(millisecond_) < 1000;
+    return static_cast<uint16_t>(month_ - 1) < 12 && static_cast<uint16_t>(hour_) < 24 &&
+           static_cast<uint16_t>(minute_) < 60 && static_cast<uint16_t>(second_) < 60 &&
+           static_cast<uint16_t>(millisecond_) < 1000 &&
+           (static_cast<uint16_t>(day_ - 1) < 28 || (day_ > 28 && day_ <= MonthLength(year_, month_)));
+  }
+  // Days in month m (1..12) of year y: 28 + leap for February, otherwise 30
+  // or 31 by the month's bit pattern (31 for 1, 3, 5, 7, 8, 10, 12).
+  static constexpr int MonthLength(unsigned y, unsigned m) noexcept {
+    return m == 2 ? 28 + ((y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 1 : 0) : 30 | (m ^ (m >> 3));
+  }
+  // Weekday (0 = Sunday) of y-m-d for a month 1..12 and a day 1..31: the day
+  // count of a calendar whose years start on March 1 (so the leap day ends a
+  // year and month lengths follow (979 m - 2919) / 32), taken modulo 7.
+  static constexpr int WeekdayOfCivil(unsigned y, unsigned m, unsigned d) noexcept {
+    const uint32_t janFeb = (m - 3) >> 31;  // 1 for January and February, without a branch
+    const uint32_t year = y + 400 - janFeb;
+    const uint32_t month = m + 12 * janFeb;
+    const uint32_t days = 1461 * year / 4 - year / 100 + year / 400 + (979 * month - 2919) / 32 + d;
+    return static_cast<int>((days + 2) % 7);
+  }
+  // Fills both week caches and returns the weekday. For a day of a month
+  // (every value but one left half-loaded by a failed strict load) the week
+  // is ceil((day - weekday - 1) / 7) + 1, the week formula on that range.
+  int FillWeekCaches() const noexcept {
+    if (static_cast<uint16_t>(month_ - 1) < 12 && static_cast<uint16_t>(day_ - 1) < 31) {
+      const int wd = WeekdayOfCivil(year_, static_cast<unsigned>(month_), static_cast<unsigned>(day_));
+      StoreCache(dayOfWeek_, wd);
+      StoreCache(week_, static_cast<int>(static_cast<unsigned>(day_ - wd + 12) / 7));
+      return wd;
+    }
+    SetWeekAndDayOfWeek();
+    return LoadCache(dayOfWeek_);
   }
   // Fields stored as given (low 16 bits), caches -1, no clamping: for
   // results that are in range by construction (biases 0 unless given).

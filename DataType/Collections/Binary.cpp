@@ -7,27 +7,52 @@
 #include <new>
 #include <stdexcept>
 
+#include "Base/internal/HeapBlocks.h"
 #include "DataType/Collections/internal/BinaryImpl.h"
 
 namespace QDataType {
 
 Binary::~Binary() = default;
 
-BinaryImpl::BinaryImpl(const void* data, size_t size, QBase::Buffer* buffer) : buffer_(buffer) { SetData(data, size); }
+// What SetData does on an empty blob: there is no storage to reuse and the
+// source cannot lie inside the blob, so the bytes go straight into new
+// storage (none when an arena refuses it: the blob stays empty).
+BinaryImpl::BinaryImpl(const void* data, size_t size, QBase::Buffer* buffer) : buffer_(buffer) {
+  if (size == 0) return;
+  unsigned char* const block = TakeStorage(size);
+  if (block == nullptr) return;
+  if (data == nullptr) {
+    std::memset(block, 0, size);
+  } else {
+    std::memcpy(block, data, size);
+  }
+  if (buffer_ == nullptr) owned_ = block;
+  storage_ = view_ = block;
+  capacity_ = length_ = size;
+}
 
-BinaryImpl::~BinaryImpl() { std::free(owned_); }
+void* BinaryImpl::operator new(size_t size) { return QBase::AllocateFromHeap(size); }
+
+void BinaryImpl::operator delete(void* p) noexcept { QBase::FreeToHeap(p, sizeof(BinaryImpl)); }
+
+BinaryImpl::~BinaryImpl() { FreeOwned(); }
+
+// The storage's heap blocks inline (the same blocks as FreeToHeap's).
+void BinaryImpl::FreeOwned() noexcept {
+  if (owned_ != nullptr) QBase::FreeHeapBlock(owned_, QBase::BlockClass(capacity_));
+}
 
 unsigned char* BinaryImpl::TakeStorage(size_t size) const {
   if (buffer_ != nullptr) return static_cast<unsigned char*>(buffer_->Allocate(size));
   if (size > static_cast<size_t>(PTRDIFF_MAX)) throw std::length_error("Binary: size exceeds PTRDIFF_MAX");
-  void* block = std::malloc(size);
+  void* const block = QBase::AllocateHeapBlock(size, QBase::BlockClass(size));
   if (block == nullptr) throw std::bad_alloc();
   return static_cast<unsigned char*>(block);
 }
 
 void BinaryImpl::Adopt(unsigned char* block, size_t size) noexcept {
   if (buffer_ == nullptr) {
-    std::free(owned_);
+    FreeOwned();
     owned_ = block;
   }
   storage_ = view_ = block;

@@ -36,9 +36,31 @@ auto Guarded(Make make, Reset reset) -> decltype(make()) {
 // ---------------------------------------------------------------------------
 // Owned objects
 
+// Without an arena an object takes its block from QBase::AllocateFromHeap
+// (small blocks kept per thread: a copy made and dropped over and over
+// reuses one block instead of a malloc and a free each time); FreeOwned
+// gives it back.
+namespace {
+
+template <class T>
+void FreeOwned(T* object) noexcept {
+  object->~T();
+  QBase::FreeToHeap(object, sizeof(T));
+}
+
+}  // namespace
+
 template <class T, class... Args>
 T* Variant::Make(Args const&... args) const {
-  if (buffer_ == nullptr) return new T(args...);
+  if (buffer_ == nullptr) {
+    void* const block = QBase::AllocateFromHeap(sizeof(T));
+    try {
+      return ::new (block) T(args...);
+    } catch (...) {
+      QBase::FreeToHeap(block, sizeof(T));
+      throw;
+    }
+  }
   // The placement form returns null (and builds nothing) when the arena is
   // out of room; a constructor that throws gives the block back to it.
   T* const object = new (buffer_) T(args...);
@@ -58,7 +80,7 @@ Variant::String* Variant::MakeString(unsigned short const* text, size_t units) {
   unsigned long long const size = (static_cast<unsigned long long>(units) + 1) * 2;
   CheckMemoryAvailability(size);
   QBase::ContractRelease const granted(contract_, static_cast<size_t>(size));
-  return new String(text, units, allocator);
+  return Make<String>(text, units, allocator);
 }
 
 Binary* Variant::MakeBlob(void const* data, size_t size) {
@@ -70,13 +92,13 @@ Binary* Variant::MakeBlob(void const* data, size_t size) {
 
 void Variant::FreeObject() noexcept {
   switch (type_) {
-    case VAR_WSTRING: delete Str(); break;
-    case VAR_BINARY: delete Blob(); break;
+    case VAR_WSTRING: FreeOwned(Str()); break;
+    case VAR_BINARY: delete Blob(); break;  // made by CreateBinary, which has its own heap blocks
     case VAR_DATE:
     case VAR_TIME:
-    case VAR_DATETIME: delete Date(); break;
-    case VAR_BIGDECIMAL: delete Decimal(); break;
-    case VAR_CELLFMTDATA: delete Cell(); break;
+    case VAR_DATETIME: FreeOwned(Date()); break;
+    case VAR_BIGDECIMAL: FreeOwned(Decimal()); break;
+    case VAR_CELLFMTDATA: FreeOwned(Cell()); break;
     default: break;
   }
 }

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Base/Memory.h"
+#include "Base/internal/HeapBlocks.h"
 
 namespace {
 
@@ -103,6 +105,39 @@ TEST(Allocator, ContainersDrawFromTheArena) {
   std::vector<int, QBase::Allocator<int>> v{QBase::Allocator<int>(&tiny)};
   EXPECT_THROW(v.resize(100), std::bad_alloc);
   EXPECT_THROW(QBase::Allocator<int>().allocate(SIZE_MAX / 2), std::bad_array_new_length);
+}
+
+// Heap blocks of every size class and past them are aligned for any scalar
+// and usable to the size asked for; on one thread a freed small block is the
+// next one handed out for that size. Blocks freed on another thread, past
+// what a thread keeps, are that thread's to free when it ends (the leak
+// checker of the sanitizer build watches this).
+TEST(HeapBlocks, AlignedUsableAndKeptPerThread) {
+  for (size_t n : {size_t{1}, size_t{40}, size_t{64}, size_t{65}, size_t{200}, size_t{256}, size_t{257}, size_t{5000}}) {
+    void* const a = QBase::AllocateFromHeap(n);
+    ASSERT_EQ(reinterpret_cast<uintptr_t>(a) % alignof(std::max_align_t), 0u) << n;
+    std::memset(a, 0xAB, n);
+    QBase::FreeToHeap(a, n);
+    void* const b = QBase::AllocateFromHeap(n);
+    if (QDT_KEEP_BLOCKS && n <= QBase::kKeptBytes) {
+      EXPECT_EQ(a, b) << n;
+    }
+    std::memset(b, 0xCD, n);
+    QBase::FreeToHeap(b, n);
+  }
+  QBase::FreeToHeap(nullptr, 10);
+
+  std::vector<void*> blocks;
+  for (size_t i = 0; i < 3 * QBase::kKeptPerSize; ++i) blocks.push_back(QBase::AllocateFromHeap(100 + i % 100));
+  std::thread([&] {
+    for (size_t i = 0; i < blocks.size(); ++i) QBase::FreeToHeap(blocks[i], 100 + i % 100);
+  }).join();
+
+  std::vector<int, QBase::Allocator<int>> v;
+  for (int i = 0; i < 1000; ++i) v.push_back(i);  // grows through every class and past them
+  v.resize(3);
+  v.shrink_to_fit();
+  EXPECT_EQ(v, (std::vector<int, QBase::Allocator<int>>{0, 1, 2}));
 }
 
 }  // namespace

@@ -80,6 +80,51 @@ TEST(DayNumbers, WeekdayDayOfYearAndWeekAgreeWithPython) {
   }
 }
 
+// Day 0 (1899-12-30) was a Saturday and weekdays follow the day numbers; the
+// week of the month is floor((day - 1 + weekday of the 1st) / 7) + 1. Every
+// day of the first and last centuries and of 1800-2200, and every 97th day
+// between, each on a fresh copy (caches unset) asked for its week first or
+// its weekday first.
+TEST(DayNumbers, WeekdayAndWeekOfFreshCopies) {
+  const auto weekday = [](long long n) { return static_cast<int>(((n % 7) + 13) % 7); };
+  const int first = DateTime::YMDToDAYS(0, 1, 1), last = DateTime::YMDToDAYS(65535, 12, 31);
+  const int dense[][2] = {{first, DateTime::YMDToDAYS(100, 1, 1)},
+                          {DateTime::YMDToDAYS(1800, 1, 1), DateTime::YMDToDAYS(2200, 1, 1)},
+                          {DateTime::YMDToDAYS(65435, 1, 1), last}};
+  for (int n = first; n <= last;) {
+    unsigned short y;
+    short m, d;
+    DateTime::DAYSToYMD(n, y, m, d);
+    const DateTime v(y, m, d, 23, 59, 59, 999);
+    const int wd = weekday(n), week = (d - 1 + weekday(n - (d - 1))) / 7 + 1;
+    const DateTime a(v), b(v);
+    ASSERT_TRUE(a.GetDayOfWeek() == wd && a.GetWeek() == week) << n;
+    ASSERT_TRUE(b.GetWeek() == week && b.GetDayOfWeek() == wd) << n;
+    ASSERT_EQ(Peer::Fields(a), Peer::Fields(b)) << n;
+    bool inDense = false;
+    for (auto const& r : dense) inDense = inDense || (n >= r[0] && n < r[1]);
+    n += inDense ? 1 : 97;
+  }
+}
+
+// A copy clamps a day past its month's end (a half-loaded value) and leaves
+// every real last day alone, in common, leap, century and 400th years.
+TEST(DateTimeConstruction, CopyClampsDaysPastTheMonthEnd) {
+  for (int y : {0, 1900, 1999, 2000, 2023, 2024, 2100, 65535})
+    for (int m = 1; m <= 12; ++m) {
+      const int dim = m == 2 ? 28 + Leap(y) : (m == 4 || m == 6 || m == 9 || m == 11) ? 30 : 31;
+      for (int d = 28; d <= 31; ++d) {
+        DateTime v(y, m, 1, 5, 0, 0, 0);
+        Peer::Set(v, Peer::kDay, d);
+        const DateTime c(v);
+        ASSERT_TRUE(c.GetYear() == y && c.GetMonth() == m && c.GetDay() == (d < dim ? d : dim)) << y << m << d;
+        DateTime e;
+        e = v;
+        ASSERT_EQ(e.GetDay(), c.GetDay()) << y << m << d;
+      }
+    }
+}
+
 TEST(DoubleForm, AgreesWithGeneratedVectors) {
   for (auto const& line : ReadLines("calendar_doubles.txt")) {
     std::istringstream in(line);

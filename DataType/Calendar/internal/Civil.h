@@ -115,7 +115,9 @@ inline DateTime DateTime::FromMilliseconds(long long ms) noexcept {
   const uint32_t day = static_cast<uint32_t>(fromFirst / kMsPerDay);
   const uint32_t t = static_cast<uint32_t>(fromFirst % kMsPerDay);
   const Civil c = CivilFromDays(static_cast<int>(day) - 693959);
-  return DateTime(InRange{}, c.year, c.month, c.day, t / 3600000, t / 60000 % 60, t / 1000 % 60, t % 1000);
+  const uint32_t seconds = t / 1000, minutes = seconds / 60, hours = minutes / 60;
+  return DateTime(InRange{}, c.year, c.month, c.day, hours, minutes - 60 * hours, seconds - 60 * minutes,
+                  t - 1000 * seconds);
 }
 
 }  // namespace QDataType

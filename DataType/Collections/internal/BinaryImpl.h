@@ -20,6 +20,15 @@ class BinaryImpl final : public Binary {
   BinaryImpl(BinaryImpl const&) = delete;
   BinaryImpl& operator=(BinaryImpl const&) = delete;
 
+  // A heap blob's object and its storage come from QBase::AllocateFromHeap
+  // (small blocks kept per thread; every block a std::malloc block, so a
+  // detached storage block is still the caller's to std::free). An arena
+  // blob takes its object from the arena.
+  static void* operator new(size_t size);
+  static void operator delete(void* p) noexcept;
+  static void* operator new(size_t size, QBase::Buffer* buffer) noexcept { return ::operator new(size, buffer); }
+  static void operator delete(void* p, QBase::Buffer* buffer) noexcept { ::operator delete(p, buffer); }
+
   void SetData(const void* data, size_t size) override;
   bool IsEqual(const Binary& other) const override;
   bool IsLess(const Binary& other) const override;
@@ -38,7 +47,8 @@ class BinaryImpl final : public Binary {
   unsigned char* GetViewStart() const noexcept { return view_; }
 
   // storage start <= view start, view end <= storage end; a heap blob's
-  // storage is its owned block, an arena blob owns nothing.
+  // storage is its owned block (AllocateFromHeap of its capacity), an arena
+  // blob owns nothing.
   bool HoldsInvariant() const noexcept {
     auto const storage = reinterpret_cast<uintptr_t>(storage_);
     auto const view = reinterpret_cast<uintptr_t>(view_);
@@ -50,6 +60,8 @@ class BinaryImpl final : public Binary {
  private:
   // New storage of `size` (> 0) bytes, or null when the arena refuses.
   unsigned char* TakeStorage(size_t size) const;
+  // Gives the owned block back (FreeToHeap with the capacity).
+  void FreeOwned() noexcept;
   // Makes `block` (of `size` bytes, possibly null) the storage and the view.
   void Adopt(unsigned char* block, size_t size) noexcept;
 
