@@ -138,6 +138,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <new>
 #include <string_view>
 #include <type_traits>
@@ -361,6 +362,10 @@ class QDT_API BigDecimal {
 
 /// Exchanges the two values, scales and arenas (a.swap(b)).
 inline void swap(BigDecimal& a, BigDecimal& b) noexcept { a.swap(b); }
+
+/// Prints ToString()'s text; "(empty)" and "(invalid)" for the values that
+/// have none (it never throws BigDecimalException).
+QDT_API std::ostream& operator<<(std::ostream& os, BigDecimal const& value);
 
 }  // namespace QDataType
 

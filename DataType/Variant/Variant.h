@@ -170,6 +170,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iosfwd>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -609,5 +610,10 @@ class QDT_API Variant {
   QBase::Buffer* buffer_;
   QBase::MemoryContract* contract_;
 };
+
+/// Prints ToString()'s text (nothing for the kinds whose text is null); a
+/// decimal prints as BigDecimal's operator<< prints it, so it never throws
+/// BigDecimalException.
+QDT_API std::ostream& operator<<(std::ostream& os, Variant const& value);
 
 }  // namespace QDataType
