@@ -10,5 +10,6 @@ int main() {
   DecimalTour();
   TimeSeriesTour();
   VariantTour();
+  ModernTour();
   return 0;
 }
