@@ -150,6 +150,10 @@ class OccurrenceRange;
 
 class QDT_API TimeSeries {
  public:
+  /// An interface has nothing to construct; the implementation's state is
+  /// its own.
+  TimeSeries() = default;
+
   /// Deletes the schedule.
   virtual void Destroy() = 0;
 
@@ -271,12 +275,11 @@ class QDT_API TimeSeries {
   OccurrenceRange Occurrences(const DateTime& from);
 
  protected:
-  /// An interface has nothing to construct; the implementation's state is
-  /// its own. Schedules are made by CreateTimeSeries and Clone and handed
-  /// around by pointer: copying or moving one through the interface would
-  /// slice it, so only an implementation may.
+  /// Schedules are made by CreateTimeSeries and Clone and handed around by
+  /// pointer: copying or moving one through the interface would slice it,
+  /// so only an implementation may (copying nothing: the interface holds no
+  /// data).
   ///@{
-  TimeSeries() = default;
   TimeSeries(TimeSeries const&) = default;
   TimeSeries(TimeSeries&&) = default;
   TimeSeries& operator=(TimeSeries const&) = default;

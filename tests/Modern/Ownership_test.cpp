@@ -72,7 +72,8 @@ TEST(Ownership, TheRangeYieldsWhatTheBulkListingLists) {
       auto series = rule.Make();
       DateTime const from(2024, 3, 30, 23, 17, 5);
       std::vector<DateTime> const bulk = Bulk(*series, from, 3000);
-      std::vector<DateTime> const lazy = Lazy(*series, from, bulk.size() + 10);
+      // All of them, and nothing more when the listing ended before 3,000.
+      std::vector<DateTime> const lazy = Lazy(*series, from, bulk.size() == 3000 ? 3000 : bulk.size() + 10);
       EXPECT_EQ(lazy, bulk) << zone << " " << testing_series::Describe(rule);
     }
   }

@@ -37,9 +37,13 @@ TEST(Regular, BigDecimalMovesLeaveTheSourceEmpty) {
       BigDecimal moved(std::move(source));
       EXPECT_EQ(source.Scale(), -1) << text;  // NOLINT: a moved-from value is empty
       EXPECT_EQ(moved.Scale(), copy.Scale()) << text;
-      if (!copy.IsInvalid()) EXPECT_EQ(Text(moved), Text(copy));
+      if (!copy.IsInvalid()) {
+        EXPECT_EQ(Text(moved), Text(copy));
+      }
       source = copy;  // an empty object accepts one assignment
-      if (!copy.IsInvalid()) EXPECT_EQ(Text(source), Text(copy));
+      if (!copy.IsInvalid()) {
+        EXPECT_EQ(Text(source), Text(copy));
+      }
     }
   }
 }

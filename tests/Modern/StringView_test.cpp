@@ -60,7 +60,9 @@ TEST(StringView, BigDecimalParsesTheViewAsTheCopyParses) {
     auto const block = Exact(view);
     BigDecimal const a(std::string_view(block.get(), view.size()), nullptr), b(text, nullptr);
     ASSERT_EQ(a.Scale(), b.Scale()) << text;
-    if (!b.IsInvalid()) EXPECT_STREQ(a.ToString().GetString(), b.ToString().GetString()) << text;
+    if (!b.IsInvalid()) {
+      EXPECT_STREQ(a.ToString().GetString(), b.ToString().GetString()) << text;
+    }
   }
   EXPECT_STREQ(BigDecimal(std::string_view("12.3456", 4), nullptr).ToString().GetString(), "12.3");
   EXPECT_TRUE(BigDecimal(std::string_view("1\0002", 3), nullptr).IsInvalid());
