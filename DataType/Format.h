@@ -23,6 +23,7 @@
 #endif
 #endif
 #ifndef QDT_HAVE_FMT
+/// 1 when the {fmt} formatters are defined, else 0.
 #define QDT_HAVE_FMT 0
 #endif
 

@@ -369,9 +369,9 @@ QDT_API std::ostream& operator<<(std::ostream& os, BigDecimal const& value);
 
 }  // namespace QDataType
 
+namespace std {
 /// Hashes a BigDecimal by value (BigDecimal::Hash), so that equal values, of
 /// any scale, hash equal and unordered containers can hold decimals.
-namespace std {
 template <>
 struct hash<QDataType::BigDecimal> {
   /// `value.Hash()`.
