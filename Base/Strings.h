@@ -128,7 +128,9 @@ class QDT_API ReturnString {
   /// The length in bytes, terminator not counted (0 for null).
   size_t GetLength() const noexcept { return length_; }
   /// The text as a view (empty for null); valid while GetString() is.
-  std::string_view View() const noexcept { return text_ != nullptr ? std::string_view(text_, length_) : std::string_view(); }
+  std::string_view View() const noexcept {
+    return text_ != nullptr ? std::string_view(text_, length_) : std::string_view();
+  }
   /// A std::string copy of the text (empty for null).
   std::string ToStdString() const { return std::string(View()); }
 

@@ -14,9 +14,11 @@
 /// @code
 ///   for (Binary* blob : *collection) total += blob != nullptr ? blob->GetSize() : 0;
 /// @endcode
-/// The end iterator holds the count that begin() saw. Adding entries while a
-/// range-for runs leaves the new ones out; removing some (Clear) makes the
-/// remaining steps read empty entries, which the collections allow.
+/// end() holds the count at the time it is called (a range-for calls it once,
+/// before the first step), so entries added while a range-for runs are left
+/// out, and after a Clear the remaining steps read empty entries, which the
+/// collections allow (BinaryCollection's GetAt throws instead: do not clear
+/// it while iterating).
 #pragma once
 
 #include <cstddef>

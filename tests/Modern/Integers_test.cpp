@@ -35,7 +35,8 @@ std::string Printed(I v) {
 
 template <class I>
 void ExpectLimits() {
-  for (I v : {std::numeric_limits<I>::min(), std::numeric_limits<I>::max(), I(0), I(1), I(std::numeric_limits<I>::max() / 3)}) {
+  for (I v : {std::numeric_limits<I>::min(), std::numeric_limits<I>::max(), I(0), I(1),
+              I(std::numeric_limits<I>::max() / 3)}) {
     QBase::Arena arena;
     EXPECT_EQ(Text(BigDecimal(v, nullptr)), Printed(v));
     EXPECT_EQ(Text(BigDecimal(v, &arena)), Printed(v));
@@ -107,8 +108,9 @@ TEST(Integers, ToInt64TakesExactIntegersInRange) {
 TEST(Integers, ToDoubleIsStrtodOfTheExactText) {
   std::setlocale(LC_NUMERIC, "C");
   std::string const zeros900(900, '0');
-  std::string const texts[] = {"0", "-0.000", "1", "0.1", "-2.5", "9007199254740993", "9007199254740993." + zeros900 + "1",
-                               "9007199254740993." + zeros900, "1.7976931348623157e308", "1.7976931348623159e308",
+  std::string const texts[] = {"0", "-0.000", "1", "0.1", "-2.5", "9007199254740993",
+                               "9007199254740993." + zeros900 + "1", "9007199254740993." + zeros900,
+                               "1.7976931348623157e308", "1.7976931348623159e308",
                                "1e-400", "-1e400", "4.9e-324", "2.4703282292062328e-324",
                                "2.4703282292062327e-324", "123456789012345678901234567890e-25", "0.000001"};
   for (std::string const& text : texts) {

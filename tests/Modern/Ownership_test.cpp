@@ -99,7 +99,11 @@ TEST(Ownership, TheRangeEndsWhereTheListingEnds) {
 }
 
 TEST(Ownership, VectorListingEqualsTheArrayListing) {
-  auto s = Rule().Every(testing_series::kHour, 5).Fixed(testing_series::kMinute, 0).Fixed(testing_series::kSecond, 0).Make();
+  auto s = Rule()
+               .Every(testing_series::kHour, 5)
+               .Fixed(testing_series::kMinute, 0)
+               .Fixed(testing_series::kSecond, 0)
+               .Make();
   DateTime const from(2024, 1, 1), to(2024, 12, 31);
   DateTime* array = nullptr;
   unsigned const n = s->GetOccurrencesBetween(from, to, &array);
