@@ -247,6 +247,10 @@ void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena, lon
 // with the zero-terminated parser wherever the text has no zero; ToInt64,
 // ToDouble and Hash agree with the printed value; a move carries it.
 void CheckNumbersOut(BigDecimal& a, std::string const& text, std::string const& bytes, QBase::Buffer* buffer) {
+  // Values beyond kFuzzDigits (an exponent makes them from short text) are
+  // left to the other checks: parsing, copying and printing them again
+  // would only make the run slow.
+  if (!a.IsInvalid() && (a.Precision() > kFuzzDigits || a.Scale() > kFuzzDigits)) return;
   std::unique_ptr<char[]> const exact(new char[bytes.size() + 1]);
   std::memcpy(exact.get(), bytes.data(), bytes.size());
   BigDecimal const viewed(std::string_view(exact.get(), bytes.size()), buffer);
@@ -265,7 +269,7 @@ void CheckNumbersOut(BigDecimal& a, std::string const& text, std::string const& 
   }
   long long out = 0;
   if (a.ToInt64(out)) Check(BigDecimal(out, nullptr).CompareTo(a) == 0);
-  if (a.Precision() <= kFuzzDigits && a.Scale() <= kFuzzDigits) {
+  {
     QBase::ReturnString const printed = a.ToString();
     Check(a.ToDouble() == std::strtod(printed.GetString(), nullptr));
     std::string const longer = std::string(printed.GetString()) + (a.Scale() == 0 ? ".00" : "00");
