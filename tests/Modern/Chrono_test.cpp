@@ -1,6 +1,6 @@
-// DateTime and TimeSpan against std::chrono: instants checked against the C
-// library's timegm (an independent calendar), durations against
-// std::chrono's own conversions.
+// DateTime and TimeSpan against std::chrono: instants checked against the
+// C++20 calendar (sys_days of a year_month_day) and the C library's timegm,
+// durations against std::chrono's own conversions.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -56,6 +56,22 @@ TEST(Chrono, EveryDayOfFourHundredYearsRoundTrips) {
                        d.GetMillisecond()),
               ms);
     ASSERT_EQ(ToSysTime(d), t);
+  }
+}
+
+TEST(Chrono, InstantsAgreeWithTheStandardCalendar) {
+  // Every 37th day from 0001-01-01 to 65535-12-31 at a varying time of day.
+  sys_days const first = sys_days{year{1} / January / 1}, last = sys_days{year{65535} / December / 31};
+  for (sys_days day = first; day <= last; day += days{37}) {
+    year_month_day const ymd{day};
+    long long const tod = (day.time_since_epoch().count() * 7919LL) % 86400000LL;
+    long long const ms = duration_cast<milliseconds>(day.time_since_epoch()).count() + (tod < 0 ? -tod : tod);
+    DateTime const d = FromSysTime(SysMilliseconds(milliseconds(ms)));
+    ASSERT_EQ(d.GetYear(), static_cast<int>(ymd.year()));
+    ASSERT_EQ(d.GetMonth(), static_cast<int>(static_cast<unsigned>(ymd.month())));
+    ASSERT_EQ(d.GetDay(), static_cast<int>(static_cast<unsigned>(ymd.day())));
+    ASSERT_EQ(ToSysTime(d).time_since_epoch().count(), ms);
+    ASSERT_EQ(d.GetDayOfWeek(), static_cast<int>(weekday{day}.c_encoding()));
   }
 }
 

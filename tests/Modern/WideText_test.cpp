@@ -64,7 +64,7 @@ TEST(WideText, TraitsMembers) {
 }
 
 TEST(WideText, LibraryStringsUseTheTraits) {
-  QDataType::Variant v(u8"gr\u00fc\u00dfe", nullptr);
+  QDataType::Variant v("gr\xC3\xBC\xC3\x9F" "e", nullptr);
   QDataType::Variant::String const* s = v.GetRawWString();
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(WString(s->data(), s->size()), FromU16(u"gr\u00fc\u00dfe"));
