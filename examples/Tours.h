@@ -7,4 +7,5 @@ void DecimalTour();
 void ModernTour();
 void StoredTimeTour();
 void TimeSeriesTour();
+void TimeZoneTour();
 void VariantTour();

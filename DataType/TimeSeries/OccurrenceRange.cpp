@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "DataType/Calendar/TimeZone.h"
 #include "DataType/TimeSeries/TimeSeriesImpl.h"
 #include "DataType/TimeSeries/internal/Walk.h"
 
@@ -17,8 +18,8 @@ constexpr long long kHour = 3600000;
 
 }  // namespace
 
-unsigned int TimeSeriesImpl::ResumeNextOccurrences(const DateTime& from, bool resuming, long long& local,
-                                                   unsigned int count, DateTime* out) {
+unsigned int TimeSeriesImpl::ResumeNextOccurrences(const DateTime& from, TimeZone const& zone, bool resuming,
+                                                   long long& local, unsigned int count, DateTime* out) {
   if (count == 0 || out == nullptr) return 0;
   series::Walk walk(Snapshot());
   if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
@@ -26,14 +27,14 @@ unsigned int TimeSeriesImpl::ResumeNextOccurrences(const DateTime& from, bool re
   // hour on (as GetNextOccurrences does), and remembers the last one.
   class ResumableSink final : public series::Sink {
    public:
-    ResumableSink(DateTime const& from, DateTime* out, unsigned first, long long& last)
-        : from_(from), out_(out), first_(first), last_(last) {}
+    ResumableSink(DateTime const& from, TimeZone const& zone, DateTime* out, unsigned first, long long& last)
+        : from_(from), zone_(zone), out_(out), first_(first), last_(last) {}
     bool Put(unsigned index, series::Local& current) override {
       DateTime& entry = out_[index - first_];
-      entry = series::ToDateTime(current).ToUTCTime();
+      entry = series::ToDateTime(current).ToUTCTime(zone_);
       if (from_ > entry) {
         DateTime const moved = series::ToDateTime(current) + TimeSpan(kHour);
-        entry = moved.ToUTCTime();
+        entry = moved.ToUTCTime(zone_);
         current = series::FromDateTime(moved);
       }
       last_ = current;
@@ -42,15 +43,16 @@ unsigned int TimeSeriesImpl::ResumeNextOccurrences(const DateTime& from, bool re
 
    private:
     DateTime const& from_;
+    TimeZone const& zone_;
     DateTime* out_;
     unsigned first_;
     long long& last_;
   };
   if (!resuming) {
-    ResumableSink sink(from, out, 0, local);
-    return walk.Next(series::FromDateTime(from.ToLocalTime()), count, sink);
+    ResumableSink sink(from, zone, out, 0, local);
+    return walk.Next(series::FromDateTime(from.ToLocalTime(zone)), count, sink);
   }
-  ResumableSink sink(from, out, 1, local);
+  ResumableSink sink(from, zone, out, 1, local);
   return walk.Continue(local, 1, count + 1, sink) - 1;
 }
 
@@ -63,6 +65,7 @@ std::vector<DateTime> TimeSeries::GetOccurrencesBetween(const DateTime& from, co
 
 OccurrenceRange::OccurrenceRange(OccurrenceRange&& other) noexcept
     : series_(std::exchange(other.series_, nullptr)),
+      zone_(other.zone_),
       from_(other.from_),
       block_(std::move(other.block_)),
       index_(std::exchange(other.index_, 0)),
@@ -75,6 +78,7 @@ OccurrenceRange::OccurrenceRange(OccurrenceRange&& other) noexcept
 OccurrenceRange& OccurrenceRange::operator=(OccurrenceRange&& other) noexcept {
   if (this != &other) {
     series_ = std::exchange(other.series_, nullptr);
+    zone_ = other.zone_;
     from_ = other.from_;
     block_ = std::move(other.block_);
     other.block_.clear();
@@ -98,13 +102,15 @@ void OccurrenceRange::Advance() {
   size_t const size = !started_ ? kFirstBlock : std::min(block_.size() * 2, kLargestBlock);
   DateTime const last = started_ ? block_.back() : from_;
   block_.resize(size);
+  if (zone_ == nullptr) zone_ = &TimeZone::Local();  // the process's zone as the walk begins
   unsigned n;
   if (auto* impl = dynamic_cast<TimeSeriesImpl*>(series_)) {
-    n = impl->ResumeNextOccurrences(from_, started_, resume_, static_cast<unsigned>(size), block_.data());
+    n = impl->ResumeNextOccurrences(from_, *zone_, started_, resume_, static_cast<unsigned>(size), block_.data());
   } else if (!started_) {  // an implementation of the caller's own: through the interface
-    n = series_->GetNextOccurrences(from_, static_cast<unsigned>(size), block_.data());
+    n = series_->GetNextOccurrences(from_, static_cast<unsigned>(size), block_.data(), *zone_);
   } else {
-    n = series_->GetNextOccurrencesAfterStart(last, last + TimeSpan(1), static_cast<unsigned>(size), block_.data());
+    n = series_->GetNextOccurrencesAfterStart(last, last + TimeSpan(1), static_cast<unsigned>(size), block_.data(),
+                                              *zone_);
   }
   started_ = true;
   if (n < size) finished_ = true;

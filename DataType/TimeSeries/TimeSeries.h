@@ -178,6 +178,20 @@ class QDT_API TimeSeries {
   /// 1,000 under a millisecond step.
   virtual unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) = 0;
 
+  // --- In a zone named per call (TimeZone.h) --------------------------------
+  /// The three computations with the schedule walked in the wall time of
+  /// `zone` instead of the process's zone; times still cross in UTC. The
+  /// calls without a zone are these with TimeZone::Local().
+  ///@{
+  virtual unsigned int GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from, unsigned int count,
+                                                    DateTime* out, TimeZone const& zone) = 0;
+  virtual unsigned int GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out,
+                                          TimeZone const& zone) = 0;
+  virtual unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out,
+                                             TimeZone const& zone) = 0;
+  ///@}
+  // ---------------------------------------------------------------------------
+
   /// The stored value of each unit (GetDayOfWeek gives the mask).
   ///@{
   virtual int GetYear() = 0;
@@ -271,8 +285,12 @@ class QDT_API TimeSeries {
   std::vector<DateTime> GetOccurrencesBetween(const DateTime& from, const DateTime& to);
   /// The occurrences from `from` on, UTC, computed lazily as a range-for
   /// walks them (see OccurrenceRange): the first n it yields are those of
-  /// GetNextOccurrences(from, n, out), for every n.
+  /// GetNextOccurrences(from, n, out), for every n. The zone is
+  /// TimeZone::Local() as it is when the walk begins.
   OccurrenceRange Occurrences(const DateTime& from);
+  /// The same in the wall time of `zone`: the first n entries are those of
+  /// GetNextOccurrences(from, n, out, zone).
+  OccurrenceRange Occurrences(const DateTime& from, TimeZone const& zone);
 
  protected:
   /// Schedules are made by CreateTimeSeries and Clone and handed around by
@@ -358,8 +376,9 @@ class QDT_API OccurrenceRange {
   };
 
   /// The occurrences of `series` from `from` on (computed when begin() is
-  /// first called).
-  OccurrenceRange(TimeSeries& series, DateTime const& from) noexcept : series_(&series), from_(from) {}
+  /// first called), in the wall time of `zone` (null: TimeZone::Local()).
+  OccurrenceRange(TimeSeries& series, DateTime const& from, TimeZone const* zone = nullptr) noexcept
+      : series_(&series), zone_(zone), from_(from) {}
   /// Takes over the position of `other`, which becomes an empty range.
   OccurrenceRange(OccurrenceRange&& other) noexcept;
   /// Takes over the position of `other`, which becomes an empty range.
@@ -381,6 +400,7 @@ class QDT_API OccurrenceRange {
   void Advance();
 
   TimeSeries* series_ = nullptr;
+  TimeZone const* zone_ = nullptr;
   DateTime from_;
   std::vector<DateTime> block_;
   size_t index_ = 0;
@@ -390,6 +410,9 @@ class QDT_API OccurrenceRange {
 };
 
 inline OccurrenceRange TimeSeries::Occurrences(const DateTime& from) { return OccurrenceRange(*this, from); }
+inline OccurrenceRange TimeSeries::Occurrences(const DateTime& from, TimeZone const& zone) {
+  return OccurrenceRange(*this, from, &zone);
+}
 
 /// CreateTimeSeries in an owning pointer (the same fields, the same rules).
 QDT_API TimeSeriesPtr MakeTimeSeries(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month,

@@ -44,6 +44,13 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
                                             DateTime* out) override;
   unsigned int GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out) override;
   unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) override;
+  // In a zone named per call (TimeZone.h).
+  unsigned int GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from, unsigned int count,
+                                            DateTime* out, TimeZone const& zone) override;
+  unsigned int GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out,
+                                  TimeZone const& zone) override;
+  unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out,
+                                     TimeZone const& zone) override;
   using TimeSeries::GetOccurrencesBetween;  // the vector form
 
   int GetYear() override;
@@ -99,13 +106,13 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
   bool PutWindowEndMinute(int minute) override;
   bool PutWindowInterval(int minutes) override;
 
-  /// GetNextOccurrences(from, count, out) as a walk that can be resumed, for
+  /// GetNextOccurrences(from, count, out, zone) as a walk that can be resumed, for
   /// OccurrenceRange: with `resuming` false it lists the first `count`
   /// entries; with `resuming` true the `count` entries that follow those the
   /// previous call listed. `local` keeps where the walk stands between calls
   /// (its last entry on the local wall clock, as the walk left it).
-  unsigned int ResumeNextOccurrences(const DateTime& from, bool resuming, long long& local, unsigned int count,
-                                     DateTime* out);
+  unsigned int ResumeNextOccurrences(const DateTime& from, TimeZone const& zone, bool resuming, long long& local,
+                                     unsigned int count, DateTime* out);
 
   /// Nothing to release: the schedule is held by value. Schedules from
   /// CreateTimeSeries and Clone are given back with Destroy instead.
@@ -132,6 +139,9 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
   // `from` is later than it, `current` moves one hour on and out[index] is
   // written again from it.
   void CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out, DateTime& current) const;
+  // The same in the wall time of `zone`.
+  void CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out, DateTime& current,
+                              TimeZone const& zone) const;
 
   int year_;
   int month_;

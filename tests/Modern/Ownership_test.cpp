@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../TimeSeries/Schedules.h"
+#include "DataType/Calendar/TimeZone.h"
 #include "DataType/Collections/Binary.h"
 #include "DataType/Collections/BinaryCollection.h"
 #include "DataType/Collections/ReferenceCountedObjectCollection.h"
@@ -76,6 +77,22 @@ TEST(Ownership, TheRangeYieldsWhatTheBulkListingLists) {
       std::vector<DateTime> const lazy = Lazy(*series, from, bulk.size() == 3000 ? 3000 : bulk.size() + 10);
       EXPECT_EQ(lazy, bulk) << zone << " " << testing_series::Describe(rule);
     }
+  }
+  // A zone named per call, whatever TZ says.
+  testing_zone::ScopedTZ tz("UTC0");
+  TimeZone const* eastern = TimeZone::Find(testing_zone::kUSEastern);
+  ASSERT_NE(eastern, nullptr);
+  for (Rule const& rule : rules) {
+    auto series = rule.Make();
+    DateTime const from(2024, 11, 2, 20, 0, 0);
+    std::vector<DateTime> bulk(2000);
+    bulk.resize(series->GetNextOccurrences(from, 2000, bulk.data(), *eastern));
+    std::vector<DateTime> lazy;
+    for (DateTime const& d : series->Occurrences(from, *eastern)) {
+      if (lazy.size() == bulk.size()) break;
+      lazy.push_back(d);
+    }
+    EXPECT_EQ(lazy, bulk) << testing_series::Describe(rule);
   }
 }
 
