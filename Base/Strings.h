@@ -18,14 +18,87 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "Base/Export.h"
 
 namespace QBase {
 
+/// The character traits of 16-bit units, the library's own.
+///
+/// Standard strings of `unsigned short` need a traits type: the standard
+/// library defines `std::char_traits` only for the character types, and a
+/// standard library may refuse the generic one (recent versions of clang's
+/// do). Every wide string type here uses this one instead. Units compare as
+/// unsigned 16-bit numbers; `eof()` is a value no unit has.
+struct WideTraits {
+  using char_type = unsigned short;   ///< One UTF-16 unit.
+  using int_type = unsigned int;      ///< Holds every unit and eof().
+  using off_type = std::streamoff;    ///< Stream offset, as for char16_t.
+  using pos_type = std::streampos;    ///< Stream position, as for char16_t.
+  using state_type = std::mbstate_t;  ///< Conversion state, as for char16_t.
+
+  /// r = a.
+  static constexpr void assign(char_type& r, char_type const& a) noexcept { r = a; }
+  /// Whether the units are equal.
+  static constexpr bool eq(char_type a, char_type b) noexcept { return a == b; }
+  /// Whether a comes before b as an unsigned number.
+  static constexpr bool lt(char_type a, char_type b) noexcept { return a < b; }
+  /// -1, 0 or 1 as the first `n` units of a order before, with or after those of b.
+  static constexpr int compare(char_type const* a, char_type const* b, size_t n) noexcept {
+    for (size_t i = 0; i < n; ++i) {
+      if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+    return 0;
+  }
+  /// Units before the zero unit.
+  static constexpr size_t length(char_type const* s) noexcept {
+    size_t n = 0;
+    while (s[n] != 0) ++n;
+    return n;
+  }
+  /// The first of the `n` units at `s` equal to `a`, or null.
+  static constexpr char_type const* find(char_type const* s, size_t n, char_type const& a) noexcept {
+    for (size_t i = 0; i < n; ++i) {
+      if (s[i] == a) return s + i;
+    }
+    return nullptr;
+  }
+  /// Copies `n` units; the ranges may overlap.
+  static char_type* move(char_type* d, char_type const* s, size_t n) noexcept {
+    if (n != 0) std::memmove(d, s, n * sizeof(char_type));
+    return d;
+  }
+  /// Copies `n` units; the ranges do not overlap.
+  static char_type* copy(char_type* d, char_type const* s, size_t n) noexcept {
+    if (n != 0) std::memcpy(d, s, n * sizeof(char_type));
+    return d;
+  }
+  /// Sets `n` units to `a`.
+  static char_type* assign(char_type* d, size_t n, char_type a) noexcept {
+    for (size_t i = 0; i < n; ++i) d[i] = a;
+    return d;
+  }
+  /// `c` unless it is eof(), then 0.
+  static constexpr int_type not_eof(int_type c) noexcept { return c == eof() ? 0 : c; }
+  /// The unit of `c` (its low 16 bits).
+  static constexpr char_type to_char_type(int_type c) noexcept { return static_cast<char_type>(c); }
+  /// The unit as an int_type.
+  static constexpr int_type to_int_type(char_type c) noexcept { return c; }
+  /// Whether the int_type values are equal.
+  static constexpr bool eq_int_type(int_type a, int_type b) noexcept { return a == b; }
+  /// The end-of-file value, outside the 16-bit range.
+  static constexpr int_type eof() noexcept { return 0xFFFFFFFFu; }
+};
+
 /// A wide string of 16-bit units.
-using WString = std::basic_string<unsigned short>;
+using WString = std::basic_string<unsigned short, WideTraits>;
+/// A view of 16-bit units.
+using WStringView = std::basic_string_view<unsigned short, WideTraits>;
 
 /// Length of a zero-terminated wide text in units (0 for null).
 QDT_API size_t WideLength(unsigned short const* text) noexcept;
@@ -54,6 +127,12 @@ class QDT_API ReturnString {
   char const* GetString() const noexcept { return text_; }
   /// The length in bytes, terminator not counted (0 for null).
   size_t GetLength() const noexcept { return length_; }
+  /// The text as a view (empty for null); valid while GetString() is.
+  std::string_view View() const noexcept {
+    return text_ != nullptr ? std::string_view(text_, length_) : std::string_view();
+  }
+  /// A std::string copy of the text (empty for null).
+  std::string ToStdString() const { return std::string(View()); }
 
  private:
   static constexpr size_t kInline = 32;  // units, terminator included
@@ -87,6 +166,8 @@ class QDT_API ReturnWString {
   unsigned short const* GetString() const noexcept { return text_; }
   /// The length in 16-bit units, terminator not counted (0 for null).
   size_t GetLength() const noexcept { return length_; }
+  /// The text as a view (empty for null); valid while GetString() is.
+  WStringView View() const noexcept { return text_ != nullptr ? WStringView(text_, length_) : WStringView(); }
 
  private:
   static constexpr size_t kInline = 32;  // units, terminator included

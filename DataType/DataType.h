@@ -11,6 +11,9 @@
 /// The library's value types and the functions that create them: calendar
 /// values, decimals, blobs and collections, cell formats, and the version of
 /// the library loaded.
+///
+/// DataType/Format.h, the {fmt} formatters, is not included here: include it
+/// where {fmt} is used.
 #pragma once
 
 #include "Base/Base.h"
@@ -20,6 +23,7 @@
 #include "DataType/Calendar/TimeSpan.h"
 #include "DataType/Calendar/DateTime.h"
 #include "DataType/Calendar/TimeZone.h"
+#include "DataType/Calendar/Chrono.h"
 
 #include "DataType/DynamicTime/DynamicTime.h"
 #include "DataType/StoredTime/VexTime.h"
@@ -29,6 +33,7 @@
 
 #include "DataType/Decimal/BigDecimal.h"
 
+#include "DataType/Collections/CollectionIterator.h"
 #include "DataType/Collections/Binary.h"
 #include "DataType/Collections/BinaryCollection.h"
 #include "DataType/Collections/StringCollection.h"

@@ -4,6 +4,7 @@
 void CalendarTour();
 void CollectionsTour();
 void DecimalTour();
+void ModernTour();
 void StoredTimeTour();
 void TimeSeriesTour();
 void TimeZoneTour();

@@ -11,5 +11,6 @@ int main() {
   TimeSeriesTour();
   TimeZoneTour();
   VariantTour();
+  ModernTour();
   return 0;
 }

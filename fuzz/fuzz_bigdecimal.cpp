@@ -21,9 +21,14 @@
 // quotient and divisor of 5 limbs (90 digits) or more Newton's method, so
 // inputs of a few hundred characters reach every algorithm.
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string_view>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -238,6 +243,51 @@ void Exercise(BigDecimal& a, BigDecimal& b, int scale, QBase::Buffer* arena, lon
 
 }  // namespace
 
+// The view parser on exactly the text's characters (zeros and all) agrees
+// with the zero-terminated parser wherever the text has no zero; ToInt64,
+// ToDouble and Hash agree with the printed value; a move carries it.
+void CheckNumbersOut(BigDecimal& a, std::string const& text, std::string const& bytes, QBase::Buffer* buffer) {
+  // Values beyond kFuzzDigits (an exponent makes them from short text) are
+  // left to the other checks: parsing, copying and printing them again
+  // would only make the run slow.
+  if (!a.IsInvalid() && (a.Precision() > kFuzzDigits || a.Scale() > kFuzzDigits)) return;
+  std::unique_ptr<char[]> const exact(new char[bytes.size() + 1]);
+  std::memcpy(exact.get(), bytes.data(), bytes.size());
+  BigDecimal const viewed(std::string_view(exact.get(), bytes.size()), buffer);
+  if (bytes.find('\0') == std::string::npos) {
+    Check(viewed.Scale() == a.Scale());
+    if (!a.IsInvalid()) Check(viewed.CompareTo(a) == 0);
+  } else {
+    Check(viewed.IsInvalid());
+  }
+  (void)text;
+  if (a.IsInvalid()) {
+    Check(std::isnan(a.ToDouble()));
+    long long out = 0;
+    Check(!a.ToInt64(out));
+    return;
+  }
+  long long out = 0;
+  if (a.ToInt64(out)) Check(BigDecimal(out, nullptr).CompareTo(a) == 0);
+  {
+    QBase::ReturnString const printed = a.ToString();
+    Check(a.ToDouble() == std::strtod(printed.GetString(), nullptr));
+    std::string const longer = std::string(printed.GetString()) + (a.Scale() == 0 ? ".00" : "00");
+    BigDecimal const same(longer.c_str(), nullptr);
+    Check(same.CompareTo(a) == 0 && same.Hash() == a.Hash());
+    if (!a.ToInt64(out)) {
+      char* end = nullptr;
+      errno = 0;
+      long long const parsed = std::strtoll(printed.GetString(), &end, 10);
+      Check(*end != '\0' || errno == ERANGE);
+      (void)parsed;
+    }
+  }
+  BigDecimal copy(a, buffer);
+  BigDecimal moved(std::move(copy));
+  Check(copy.Scale() == -1 && moved.CompareTo(a) == 0);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   if (size < 1) return 0;
   uint8_t const control = data[0];
@@ -263,6 +313,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   BigDecimal a(textA.c_str(), bufferA);
   BigDecimal b(textB.c_str(), bufferB);
   Check(a.Scale() >= -2 && b.Scale() >= -2);
+  CheckNumbersOut(a, textA, body.substr(0, split), bufferA);
   if (a.IsInvalid() || b.IsInvalid()) {
     try {
       a + b;

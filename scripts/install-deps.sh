@@ -10,6 +10,7 @@ set -euo pipefail
 packages=(cmake make g++ clang-14 libclang-rt-14-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           libgmp-dev libicu-dev libical-dev libabsl-dev tzdata locales
+          libc++-14-dev libc++abi-14-dev libfmt-dev googletest
           doxygen dpkg-dev pkg-config file python3)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -2,13 +2,16 @@
 # Builds and runs the whole test suite:
 #   1. g++ build (warnings are errors), unit tests, benchmarks compiled;
 #   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
-#   3. clang build with ThreadSanitizer, the tests of values shared between
+#   3. clang build against clang's own standard library (libc++, GoogleTest
+#      compiled from source with the same flags): library, unit tests, and the
+#      tiny consumer project built against its installed tree;
+#   4. clang build with ThreadSanitizer, the tests of values shared between
 #      threads (tests/Concurrency and the thread tests of the stored times and
 #      schedules);
-#   4. the API reference (Doxygen; an undocumented public symbol fails), then a
+#   5. the API reference (Doxygen; an undocumented public symbol fails), then a
 #      tiny project built against the installed tree, through add_subdirectory
 #      and, from the Debian package unpacked into a scratch root, by pkg-config;
-#   5. the libFuzzer targets: every checked-in input replayed (a failure is a
+#   6. the libFuzzer targets: every checked-in input replayed (a failure is a
 #      regression), then each target run briefly for new inputs (FUZZ_SECONDS,
 #      default 20; findings are reported, not gating).
 set -euo pipefail
@@ -52,6 +55,21 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-1
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_ctest build/asan build/asan-ctest.log || true
+
+echo "== clang build against libc++: library, tests and a consumer"
+libcxx="-stdlib=libc++"
+cmake -S . -B build/libcxx -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_C_COMPILER=clang-14 -DQDT_WERROR=ON \
+  -DQDT_BUILD_BENCH=OFF -DQDT_GTEST_SOURCE_DIR=/usr/src/googletest \
+  -DCMAKE_CXX_FLAGS="$libcxx" -DCMAKE_EXE_LINKER_FLAGS="$libcxx" -DCMAKE_SHARED_LINKER_FLAGS="$libcxx" >/dev/null
+cmake --build build/libcxx -j"$jobs"
+run_ctest build/libcxx build/libcxx-ctest.log || true
+rm -rf build/prefix-libcxx build/consumer-libcxx
+cmake --install build/libcxx --prefix build/prefix-libcxx >/dev/null
+cmake -S tests/consumer -B build/consumer-libcxx -DCMAKE_PREFIX_PATH="$root/build/prefix-libcxx" \
+  -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_CXX_FLAGS="$libcxx" -DCMAKE_EXE_LINKER_FLAGS="$libcxx" >/dev/null
+cmake --build build/consumer-libcxx -j"$jobs" >/dev/null
+./build/consumer-libcxx/consumer
+passed=$((passed + 1))
 
 echo "== clang build with ThreadSanitizer: values shared between threads"
 tsan="-fsanitize=thread -fno-omit-frame-pointer"

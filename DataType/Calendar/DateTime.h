@@ -40,6 +40,9 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <iosfwd>
+#include <string_view>
 
 #include "Base/Export.h"
 #include "Base/Strings.h"
@@ -357,6 +360,15 @@ class QDT_API DateTime {
   /// the record as saved; the biases are kept.
   int LoadObj(unsigned int size, void* buffer, bool lenient) noexcept;
 
+  // --- From modern C++ --------------------------------------------------------
+  // std::chrono conversions are in DataType/Calendar/Chrono.h; operator<< and
+  // std::hash follow the class.
+
+  /// FromString on the characters of `text` (no terminator needed); they
+  /// end at the view's end or at a zero character, whichever comes first.
+  /// Returns the characters consumed, or 0 with the value unchanged.
+  unsigned int FromString(std::string_view text) noexcept;
+
  private:
   friend struct DateTimeTestPeer;
   friend class TimeZone;
@@ -448,4 +460,31 @@ class QDT_API DateTime {
   int16_t daylightBias_;
 };
 
+/// Prints ToString()'s form, `2024-06-05 07:08:09.045`.
+QDT_API std::ostream& operator<<(std::ostream& os, DateTime const& value);
+
 }  // namespace QDataType
+
+namespace std {
+/// Hashes a DateTime by the seven fields that operator== compares (biases
+/// and caches take no part), so equal values hash equal.
+template <>
+struct hash<QDataType::DateTime> {
+  /// A hash of year, month, day, hour, minute, second and millisecond.
+  size_t operator()(QDataType::DateTime const& d) const noexcept {
+    // The fields packed into one integer (they fit: 16 + 4 + 5 + 5 + 6 + 6
+    // + 10 bits), then mixed.
+    unsigned long long k = static_cast<unsigned long long>(d.GetYear());
+    k = k << 4 | static_cast<unsigned>(d.GetMonth());
+    k = k << 5 | static_cast<unsigned>(d.GetDay());
+    k = k << 5 | static_cast<unsigned>(d.GetHour());
+    k = k << 6 | static_cast<unsigned>(d.GetMinute());
+    k = k << 6 | static_cast<unsigned>(d.GetSecond());
+    k = k << 10 | static_cast<unsigned>(d.GetMillisecond());
+    k ^= k >> 33;
+    k *= 0xFF51AFD7ED558CCDull;
+    k ^= k >> 33;
+    return static_cast<size_t>(k);
+  }
+};
+}  // namespace std

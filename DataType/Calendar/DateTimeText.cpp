@@ -1,6 +1,8 @@
 // DateTime text forms, the parser and the 44-byte saved record.
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "DataType/Calendar/DateTime.h"
 
@@ -248,6 +250,24 @@ unsigned int DateTime::FromString(char const* text) noexcept {
 
   *this = v;
   return static_cast<unsigned int>(n.end - text);
+}
+
+unsigned int DateTime::FromString(std::string_view text) noexcept {
+  text = text.substr(0, text.find('\0'));
+  // The parser reads up to a terminator: a copy of the characters gets one,
+  // on the stack for any text a date could plausibly be.
+  char local[128];
+  if (text.size() < sizeof local) {
+    if (!text.empty()) std::memcpy(local, text.data(), text.size());
+    local[text.size()] = '\0';
+    return FromString(static_cast<char const*>(local));
+  }
+  try {
+    std::string const copy(text);
+    return FromString(copy.c_str());
+  } catch (std::bad_alloc const&) {
+    return 0;
+  }
 }
 
 // --- Saved record ----------------------------------------------------------------

@@ -40,7 +40,10 @@
 /// returns -1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 
 #include "Base/Export.h"
 #include "DataType/CellFormat/CellFmtStruct.h"
@@ -104,3 +107,29 @@ class QDT_API CellFmtData {
 };
 
 }  // namespace QDataType
+
+namespace std {
+/// Hashes a CellFmtData by what operator== compares: the value (0.0 and
+/// -0.0 alike), the type code and the identifier's bytes; the structure
+/// pointer takes no part.
+template <>
+struct hash<QDataType::CellFmtData> {
+  /// A hash of value, type code and identifier.
+  size_t operator()(QDataType::CellFmtData const& c) const noexcept {
+    double const value = c.GetValue() == 0.0 ? 0.0 : c.GetValue();
+    ::GUID const id = c.GetFmtID();
+    uint64_t words[4] = {};
+    std::memcpy(&words[0], &value, sizeof value);
+    words[1] = static_cast<uint64_t>(static_cast<uint32_t>(c.GetType())) << 32 | id.Data1;
+    words[2] = static_cast<uint64_t>(id.Data2) << 16 | id.Data3;
+    std::memcpy(&words[3], id.Data4, sizeof id.Data4);
+    uint64_t h = 1469598103934665603ull;
+    for (uint64_t w : words) {
+      h ^= w;
+      h *= 0x100000001B3ull;
+      h ^= h >> 32;
+    }
+    return static_cast<size_t>(h);
+  }
+};
+}  // namespace std

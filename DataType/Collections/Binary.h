@@ -59,6 +59,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "Base/Export.h"
 #include "Base/Memory.h"
@@ -127,5 +128,18 @@ QDT_API Binary* CreateBinary(size_t size, QBase::Buffer* buffer = nullptr);
 /// collection is not changed; null entries, and a null collection, count as
 /// empty.
 QDT_API Binary* CreateBinary(BinaryCollection* collection, QBase::MemoryContract* contract);
+
+/// An owning pointer to a heap blob (made without an arena), which it
+/// deletes. An arena blob is never put in one: the arena takes it back.
+using BinaryPtr = std::unique_ptr<Binary>;
+/// An empty heap blob (CreateBinary()) in an owning pointer.
+inline BinaryPtr MakeBinary() { return BinaryPtr(CreateBinary()); }
+/// A heap blob holding a copy of `size` bytes of `data` (CreateBinary(data,
+/// size)) in an owning pointer.
+inline BinaryPtr MakeBinary(const void* data, size_t size) { return BinaryPtr(CreateBinary(data, size)); }
+/// The heap concatenation CreateBinary(collection, contract) in an owning pointer.
+inline BinaryPtr MakeBinary(BinaryCollection* collection, QBase::MemoryContract* contract) {
+  return BinaryPtr(CreateBinary(collection, contract));
+}
 
 }  // namespace QDataType

@@ -50,10 +50,12 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "Base/Export.h"
 #include "Base/RefCount.h"
 #include "DataType/Collections/Binary.h"
+#include "DataType/Collections/CollectionIterator.h"
 
 namespace QDataType {
 
@@ -80,6 +82,13 @@ class QDT_API BinaryCollection {
   virtual void Destroy() = 0;
   virtual ~BinaryCollection();
 
+  /// Iterates over the entries as GetAt lends them (see CollectionIterator).
+  using const_iterator = CollectionIterator<BinaryCollection, Binary*>;
+  /// The first entry.
+  const_iterator begin() const noexcept { return const_iterator(this, 0); }
+  /// Past the last entry.
+  const_iterator end() const { return const_iterator(this, GetCount()); }
+
  protected:
   /// For the library's implementation only.
   BinaryCollection() = default;
@@ -102,5 +111,21 @@ QDT_API BinaryCollection* CombineBinaryCollection(BinaryCollection* collection, 
 /// smart pointer is read, not changed.
 QDT_API BinaryCollection* CombineBinaryCollectionGoverned(BinaryCollection* collection, size_t maxSize,
                                                           QBase::SmartPtrI<QBase::MemoryContract>& contract);
+
+/// Releases a collection through Destroy(); the deleter of BinaryCollectionPtr.
+struct BinaryCollectionDeleter {
+  /// Calls `collection->Destroy()` (nothing for null).
+  void operator()(BinaryCollection* collection) const noexcept {
+    if (collection != nullptr) collection->Destroy();
+  }
+};
+/// An owning pointer to a heap collection that releases it with Destroy().
+using BinaryCollectionPtr = std::unique_ptr<BinaryCollection, BinaryCollectionDeleter>;
+/// CreateBinaryCollection in an owning pointer.
+inline BinaryCollectionPtr MakeBinaryCollection() { return BinaryCollectionPtr(CreateBinaryCollection()); }
+/// CombineBinaryCollection in an owning pointer.
+inline BinaryCollectionPtr MakeCombinedBinaryCollection(BinaryCollection* collection, size_t maxSize) {
+  return BinaryCollectionPtr(CombineBinaryCollection(collection, maxSize));
+}
 
 }  // namespace QDataType

@@ -30,6 +30,7 @@
 #include "Base/Export.h"
 #include "Base/RefCount.h"
 #include "Base/ReturnPtr.h"
+#include "DataType/Collections/CollectionIterator.h"
 
 namespace QDataType {
 
@@ -48,6 +49,15 @@ class QDT_API ReferenceCountedObjectCollection {
   virtual QBase::SmartPtrI<QBase::ReferenceCountedObject> GetAt(size_t index) const = 0;
   /// The entry's tag; 0 for an index at or past GetCount().
   virtual unsigned long long GetTagAt(size_t index) const = 0;
+
+  /// Iterates over the objects as GetAt returns them, each with a reference
+  /// of its own (see CollectionIterator); tags are read with GetTagAt.
+  using const_iterator =
+      CollectionIterator<ReferenceCountedObjectCollection, QBase::SmartPtrI<QBase::ReferenceCountedObject>>;
+  /// The first entry.
+  const_iterator begin() const noexcept { return const_iterator(this, 0); }
+  /// Past the last entry.
+  const_iterator end() const { return const_iterator(this, GetCount()); }
 
  protected:
   /// For the library's implementation only.

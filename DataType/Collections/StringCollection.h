@@ -22,8 +22,10 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "Base/Export.h"
+#include "DataType/Collections/CollectionIterator.h"
 
 namespace QDataType {
 
@@ -44,6 +46,13 @@ class QDT_API StringCollection {
   /// Deletes every entry (the count becomes 0); the list keeps its capacity.
   virtual void Clear() = 0;
 
+  /// Iterates over the entries as GetAt lends them (see CollectionIterator).
+  using const_iterator = CollectionIterator<StringCollection, const unsigned short*>;
+  /// The first entry.
+  const_iterator begin() const noexcept { return const_iterator(this, 0); }
+  /// Past the last entry.
+  const_iterator end() const { return const_iterator(this, GetCount()); }
+
  protected:
   /// For the library's implementation only.
   StringCollection() = default;
@@ -56,5 +65,11 @@ class QDT_API StringCollection {
 /// A new, empty heap collection, released with `delete`; null when the heap
 /// has no memory for it.
 QDT_API StringCollection* CreateStringCollection();
+
+/// An owning pointer to a heap collection, which it deletes.
+using StringCollectionPtr = std::unique_ptr<StringCollection>;
+/// CreateStringCollection in an owning pointer (empty when the heap has no
+/// memory for it).
+inline StringCollectionPtr MakeStringCollection() { return StringCollectionPtr(CreateStringCollection()); }
 
 }  // namespace QDataType

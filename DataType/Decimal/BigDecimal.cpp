@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -1126,6 +1127,32 @@ BigDecimal::BigDecimal(int value, QBase::Buffer* buffer) : scale_(0), buffer_(bu
   digits_ = decimal::PackInline(value < 0 ? -1 : 1, m, value == 0 && buffer == nullptr ? 1 : 0);
 }
 
+BigDecimal::BigDecimal(long long value, QBase::Buffer* buffer) : scale_(0), buffer_(buffer), digits_(nullptr) {
+  Limb const m = value < 0 ? Limb{0} - static_cast<Limb>(value) : static_cast<Limb>(value);
+  if (m < decimal::kBase) {
+    digits_ = decimal::PackInline(value < 0 ? -1 : 1, m, value == 0 && buffer == nullptr ? 1 : 0);
+    return;
+  }
+  char text[24];
+  int const n = std::snprintf(text, sizeof text, "%lld", value);
+  _StrToBigDecimal(text, static_cast<std::size_t>(n));
+}
+
+BigDecimal::BigDecimal(unsigned long long value, QBase::Buffer* buffer)
+    : scale_(0), buffer_(buffer), digits_(nullptr) {
+  if (value < decimal::kBase) {
+    digits_ = decimal::PackInline(1, value, value == 0 && buffer == nullptr ? 1 : 0);
+    return;
+  }
+  char text[24];
+  int const n = std::snprintf(text, sizeof text, "%llu", value);
+  _StrToBigDecimal(text, static_cast<std::size_t>(n));
+}
+
+BigDecimal::BigDecimal(std::string_view text, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
+  _StrToBigDecimal(text.data(), text.size());
+}
+
 BigDecimal::BigDecimal(double value, QBase::Buffer* buffer) : scale_(-1), buffer_(buffer), digits_(nullptr) {
   char const separator = Platform::CurrentDecimalSeparator();
   char text[320];  // "%f" of any finite double fits in 318
@@ -1225,7 +1252,11 @@ bool BigDecimal::_CheckDigits(char const* first, char const* last, bool& allZero
 void BigDecimal::_StrToBigDecimal(char const* text) {
   _CreateInvalidBigDecimal();
   if (text == nullptr) return;
-  std::size_t const length = std::strlen(text);
+  _StrToBigDecimal(text, std::strlen(text));
+}
+
+void BigDecimal::_StrToBigDecimal(char const* text, std::size_t length) {
+  _CreateInvalidBigDecimal();
   if (length == 0) return;
   char const* p = text;
   char const* const end = text + length;
@@ -1386,7 +1417,7 @@ int BigDecimal::Precision() const {
 // ---------------------------------------------------------------------------
 // Arithmetic and comparison
 
-BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) {
+BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) const {
   CheckValid();
   b.CheckValid();
   std::int64_t const s = std::max(scale_, b.scale_);
@@ -1401,7 +1432,7 @@ BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) {
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
-BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) {
+BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) const {
   CheckValid();
   b.CheckValid();
   std::int64_t const s = std::max(scale_, b.scale_);
@@ -1416,7 +1447,7 @@ BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) {
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
-BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) {
+BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) const {
   CheckValid();
   b.CheckValid();
   std::int64_t const s = std::int64_t{scale_} + b.scale_;
@@ -1433,9 +1464,9 @@ BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) {
   return Ptr(CreateBigDecimal(r.release(), static_cast<int>(s), buffer_));
 }
 
-BigDecimal::Ptr BigDecimal::operator/(BigDecimal const& b) { return Divide(b, -1); }
+BigDecimal::Ptr BigDecimal::operator/(BigDecimal const& b) const { return Divide(b, -1); }
 
-BigDecimal::Ptr BigDecimal::Divide(BigDecimal const& b, int scale) {
+BigDecimal::Ptr BigDecimal::Divide(BigDecimal const& b, int scale) const {
   CheckValid();
   b.CheckValid();
   if (scale < -1) ThrowDecimal("Invalid scale request");
@@ -1470,18 +1501,18 @@ int BigDecimal::CompareTo(BigDecimal const& b) const {
 // ---------------------------------------------------------------------------
 // Text
 
-QBase::ReturnString BigDecimal::ToString() {
+QBase::ReturnString BigDecimal::ToString() const {
   CheckValid();
   return PrintValue(digits_, scale_,
                     [](char const* text, std::size_t n, char const*) { return QBase::ReturnString(text, n); });
 }
 
-QBase::ReturnWString BigDecimal::ToWString() {
+QBase::ReturnWString BigDecimal::ToWString() const {
   CheckValid();
   return PrintValue(digits_, scale_, [](char const* text, std::size_t n, char const*) { return Widen(text, n); });
 }
 
-QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) {
+QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) const {
   CheckValid();
   unsigned short const separator = Platform::DecimalSeparatorForLCID(locale);
   return PrintValue(digits_, scale_, [separator](char const* text, std::size_t n, char const* point) {
@@ -1489,13 +1520,13 @@ QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) {
   });
 }
 
-QBase::ReturnWString BigDecimal::MantissaToWString() {
+QBase::ReturnWString BigDecimal::MantissaToWString() const {
   CheckValid();
   static unsigned short const kEmpty[1] = {0};
   return QBase::ReturnWString(kEmpty, 0);
 }
 
-QBase::ReturnString BigDecimal::GetIntegerDigits() {
+QBase::ReturnString BigDecimal::GetIntegerDigits() const {
   CheckValid();
   DigitsView const d(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
@@ -1517,7 +1548,7 @@ QBase::ReturnString BigDecimal::GetIntegerDigits() {
   return QBase::ReturnString(zeros.Get(), static_cast<std::size_t>(lz));
 }
 
-QBase::ReturnString BigDecimal::GetFractionDigits() {
+QBase::ReturnString BigDecimal::GetFractionDigits() const {
   CheckValid();
   DigitsView const d(digits_);
   if (d->sign == 0) return QBase::ReturnString("0", 1);
@@ -1528,6 +1559,113 @@ QBase::ReturnString BigDecimal::GetFractionDigits() {
   if (scale_ == 0) return QBase::ReturnString("", 0);
   ValueText const text(d.get(), scale_);
   return QBase::ReturnString(text.Point() + 1, static_cast<std::size_t>(scale_));
+}
+
+// ---------------------------------------------------------------------------
+// The non-const forms of the members that read the value (kept for callers
+// built against them): each is its const form.
+
+BigDecimal::Ptr BigDecimal::operator+(BigDecimal const& b) { return std::as_const(*this) + b; }
+BigDecimal::Ptr BigDecimal::operator-(BigDecimal const& b) { return std::as_const(*this) - b; }
+BigDecimal::Ptr BigDecimal::operator*(BigDecimal const& b) { return std::as_const(*this) * b; }
+BigDecimal::Ptr BigDecimal::operator/(BigDecimal const& b) { return std::as_const(*this) / b; }
+BigDecimal::Ptr BigDecimal::Divide(BigDecimal const& b, int scale) { return std::as_const(*this).Divide(b, scale); }
+QBase::ReturnString BigDecimal::ToString() { return std::as_const(*this).ToString(); }
+QBase::ReturnWString BigDecimal::ToWString() { return std::as_const(*this).ToWString(); }
+QBase::ReturnWString BigDecimal::ToWString(unsigned long locale) { return std::as_const(*this).ToWString(locale); }
+QBase::ReturnWString BigDecimal::MantissaToWString() { return std::as_const(*this).MantissaToWString(); }
+QBase::ReturnString BigDecimal::GetIntegerDigits() { return std::as_const(*this).GetIntegerDigits(); }
+QBase::ReturnString BigDecimal::GetFractionDigits() { return std::as_const(*this).GetFractionDigits(); }
+
+// ---------------------------------------------------------------------------
+// Numbers out and hashing
+
+namespace {
+
+// Digit k of M (0 = units), read from its limbs.
+unsigned DigitOf(DecimalDigits const* d, std::int64_t k) noexcept {
+  Limb const limb = d->Limbs()[k / kLimbDigits];
+  Limb p = 1;
+  for (std::int64_t i = k % kLimbDigits; i > 0; --i) p *= 10;
+  return static_cast<unsigned>(limb / p % 10);
+}
+
+}  // namespace
+
+bool BigDecimal::ToInt64(long long& out) const noexcept {
+  if (scale_ < 0) return false;
+  DigitsView const d(digits_);
+  if (d->sign == 0) {
+    out = 0;
+    return true;
+  }
+  std::int64_t const n = SignificantDigits(d.get());
+  if (n <= scale_ || n - scale_ > 19) return false;  // a fraction only, or 10^19 and more
+  for (std::int64_t k = 0; k < scale_; ++k) {
+    if (DigitOf(d.get(), k) != 0) return false;  // a fraction digit
+  }
+  std::uint64_t m = 0;
+  for (std::int64_t k = n - 1; k >= scale_; --k) {
+    std::uint64_t const digit = DigitOf(d.get(), k);
+    if (m > (UINT64_MAX - digit) / 10) return false;
+    m = m * 10 + digit;
+  }
+  if (d->sign > 0) {
+    if (m > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    out = static_cast<long long>(m);
+  } else {
+    if (m > static_cast<std::uint64_t>(INT64_MAX) + 1) return false;
+    out = static_cast<long long>(0 - m);  // two's complement: -2^63 included
+  }
+  return true;
+}
+
+double BigDecimal::ToDouble() const noexcept {
+  if (scale_ < 0) return std::numeric_limits<double>::quiet_NaN();
+  DigitsView const d(digits_);
+  if (d->sign == 0) return 0.0;
+  // strtod of "[-]DDDe<x>" rounds correctly; the value needs no more than
+  // its first 800 significant digits and whether any later one is not 0
+  // (a double's exact decimal expansion has at most 767 of them), so the
+  // rest is folded into one sticky '1'.
+  constexpr std::int64_t kKeep = 800;
+  char text[kKeep + 40];
+  char* p = text;
+  if (d->sign < 0) *p++ = '-';
+  std::int64_t const n = SignificantDigits(d.get());
+  std::int64_t const keep = std::min(n, kKeep);
+  for (std::int64_t k = n - 1; k >= n - keep; --k) *p++ = static_cast<char>('0' + DigitOf(d.get(), k));
+  std::int64_t exponent = n - keep - std::int64_t{scale_};
+  for (std::int64_t k = n - keep - 1; k >= 0; --k) {
+    if (DigitOf(d.get(), k) != 0) {
+      *p++ = '1';
+      --exponent;
+      break;
+    }
+  }
+  std::snprintf(p, static_cast<std::size_t>(text + sizeof text - p), "e%lld", static_cast<long long>(exponent));
+  return std::strtod(text, nullptr);
+}
+
+std::size_t BigDecimal::Hash() const noexcept {
+  // Equal values hash equal whatever their scales: the hash is that of M
+  // with its trailing zeros removed and of the value's magnitude, the
+  // position of its leading digit relative to the point.
+  if (scale_ < 0) return static_cast<std::size_t>(0x9E3779B97F4A7C15ull ^ static_cast<unsigned>(scale_));
+  DigitsView const d(digits_);
+  if (d->sign == 0) return 0;
+  std::int64_t const n = SignificantDigits(d.get());
+  std::int64_t low = 0;
+  while (DigitOf(d.get(), low) == 0) ++low;
+  std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the digits, then the magnitude and sign
+  auto mix = [&h](std::uint64_t v) {
+    h ^= v;
+    h *= 1099511628211ull;
+  };
+  for (std::int64_t k = n - 1; k >= low; --k) mix(DigitOf(d.get(), k));
+  mix(static_cast<std::uint64_t>(n - std::int64_t{scale_}));
+  mix(d->sign > 0 ? 1 : 2);
+  return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
 }  // namespace QDataType

@@ -108,6 +108,27 @@
 /// extrapolates to about 1.5 s and 12 s. Working storage, from the heap, is
 /// about ten bytes per digit of the longer operand or result.
 ///
+/// C++ values
+/// ----------
+/// Every integer type converts exactly (the 64-bit constructors and a
+/// template for the other integer types, so `BigDecimal(int64_t{5}, nullptr)`
+/// is not ambiguous), text may come as a std::string_view, and
+/// ToInt64/ToDouble read a value back as a number. Members that do not change
+/// the value are const (the non-const forms remain for existing callers). A
+/// move leaves its source empty, and swap exchanges values, so both work on
+/// any object. The write-once rule decides the rest of what the standard
+/// library may do with values:
+///   - std::vector<BigDecimal> grows, inserts and erases at the end by moving
+///     (the move constructor is noexcept); std::swap, std::sort and other
+///     algorithms that permute elements by assignment throw
+///     BigDecimalException as soon as they assign to an element that holds a
+///     value. Sort pointers, indices or a std::vector<BigDecimal::Ptr>
+///     instead, or swap explicitly (std::iter_swap through the free swap);
+///   - node containers (std::map, std::set, std::unordered_set with the
+///     std::hash below) never assign their elements and work.
+/// All six comparisons compare by value and throw for an empty or invalid
+/// operand.
+///
 /// Thread safety: distinct objects may be used from distinct threads, and
 /// one object may be read (compared, printed, used as an operand) from several
 /// threads at once, except that results are placed in the left operand's
@@ -116,7 +137,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <new>
+#include <string_view>
+#include <type_traits>
 
 #include "Base/Export.h"
 #include "Base/Memory.h"
@@ -160,12 +185,37 @@ class QDT_API BigDecimal {
   BigDecimal(unsigned short const* text, QBase::Buffer* buffer);
   /// The value printed with "%d", then parsed.
   BigDecimal(int value, QBase::Buffer* buffer);
+  /// The value printed with "%lld" / "%llu", then parsed: exactly the value,
+  /// at scale 0 (0 without a Buffer keeps its one '0', as for an int).
+  ///@{
+  BigDecimal(long long value, QBase::Buffer* buffer);
+  BigDecimal(unsigned long long value, QBase::Buffer* buffer);
+  ///@}
+  /// Any other integer type (long, unsigned, short, char...): the value,
+  /// through the 64-bit constructor of its signedness. `bool` is refused.
+  template <class I, typename std::enable_if<std::is_integral<I>::value && !std::is_same<I, bool>::value &&
+                                                 !std::is_same<I, int>::value && !std::is_same<I, long long>::value &&
+                                                 !std::is_same<I, unsigned long long>::value,
+                                             int>::type = 0>
+  BigDecimal(I value, QBase::Buffer* buffer)
+      : BigDecimal(static_cast<typename std::conditional<std::is_signed<I>::value, long long,
+                                                         unsigned long long>::type>(value),
+                   buffer) {}
+  /// Parsed from the characters of `text` (no terminator needed; a zero
+  /// character inside makes it invalid); invalid when it is not a number.
+  BigDecimal(std::string_view text, QBase::Buffer* buffer);
   /// The value printed with "%f" in the current C locale, then parsed.
   BigDecimal(double value, QBase::Buffer* buffer);
   /// Empty, then assigned from other.
   BigDecimal(BigDecimal const& other, QBase::Buffer* buffer);
   /// Empty, on the heap, then assigned from other.
   BigDecimal(BigDecimal const& other);
+  /// Takes the value (or state) and the arena of `other`, which becomes
+  /// empty (and may be assigned again). Allocates nothing.
+  BigDecimal(BigDecimal&& other) noexcept : scale_(other.scale_), buffer_(other.buffer_), digits_(other.digits_) {
+    other.scale_ = -1;
+    other.digits_ = nullptr;
+  }
   /// Frees heap storage; arena storage goes back with the arena.
   ~BigDecimal() {
     // Nothing to free for an arena's value, an empty one or one held in
@@ -199,11 +249,20 @@ class QDT_API BigDecimal {
   Ptr operator+(BigDecimal const& b);
   Ptr operator-(BigDecimal const& b);
   Ptr operator*(BigDecimal const& b);
+  Ptr operator+(BigDecimal const& b) const;
+  Ptr operator-(BigDecimal const& b) const;
+  Ptr operator*(BigDecimal const& b) const;
   ///@}
   /// Truncated at this object's scale.
+  ///@{
   Ptr operator/(BigDecimal const& b);
+  Ptr operator/(BigDecimal const& b) const;
+  ///@}
   /// Truncated at the given scale; -1 means this object's scale.
+  ///@{
   Ptr Divide(BigDecimal const& b, int scale);
+  Ptr Divide(BigDecimal const& b, int scale) const;
+  ///@}
 
   /// -1, 0 or 1 as this value is less than, equal to or greater than b.
   int CompareTo(BigDecimal const& b) const;
@@ -212,7 +271,26 @@ class QDT_API BigDecimal {
   bool operator==(BigDecimal const& b) const { return CompareTo(b) == 0; }
   bool operator<(BigDecimal const& b) const { return CompareTo(b) < 0; }
   bool operator>(BigDecimal const& b) const { return CompareTo(b) > 0; }
+  bool operator!=(BigDecimal const& b) const { return CompareTo(b) != 0; }
+  bool operator<=(BigDecimal const& b) const { return CompareTo(b) <= 0; }
+  bool operator>=(BigDecimal const& b) const { return CompareTo(b) >= 0; }
   ///@}
+
+  // --- Numbers out ---------------------------------------------------------
+
+  /// The value as a 64-bit integer: true, with `out` set, when the value is
+  /// a whole number (5.00 is) from -9223372036854775808 to
+  /// 9223372036854775807; false, with `out` unchanged, otherwise (a fraction,
+  /// out of range, empty or invalid).
+  bool ToInt64(long long& out) const noexcept;
+  /// The double nearest to the value (ties to even), as strtod rounds the
+  /// exact decimal text; beyond the largest double an infinity, below the
+  /// smallest a zero of the value's sign (zero itself is +0). NaN when
+  /// empty or invalid. Cost: linear in at most the first 800 digits.
+  double ToDouble() const noexcept;
+  /// A hash of the value: equal values (1.5 and 1.50) hash equal; every
+  /// empty value hashes alike, and so does every invalid one. Never throws.
+  std::size_t Hash() const noexcept;
 
   // --- Text --------------------------------------------------------------
 
@@ -220,15 +298,29 @@ class QDT_API BigDecimal {
   ///@{
   QBase::ReturnString ToString();
   QBase::ReturnWString ToWString();
+  QBase::ReturnString ToString() const;
+  QBase::ReturnWString ToWString() const;
   ///@}
   /// With the decimal separator of a Windows locale identifier.
+  ///@{
   QBase::ReturnWString ToWString(unsigned long locale);
+  QBase::ReturnWString ToWString(unsigned long locale) const;
+  ///@}
   /// Always the empty text.
+  ///@{
   QBase::ReturnWString MantissaToWString();
+  QBase::ReturnWString MantissaToWString() const;
+  ///@}
   /// The digits before the point ("0" when there are none).
+  ///@{
   QBase::ReturnString GetIntegerDigits();
+  QBase::ReturnString GetIntegerDigits() const;
+  ///@}
   /// The digits after the point, exactly Scale() of them ("0" for zero).
+  ///@{
   QBase::ReturnString GetFractionDigits();
+  QBase::ReturnString GetFractionDigits() const;
+  ///@}
 
   // --- Placement -----------------------------------------------------------
   /// Objects made with new remember where their storage came from, so that
@@ -247,6 +339,8 @@ class QDT_API BigDecimal {
 
  private:
   void _StrToBigDecimal(char const* text);
+  // The same on exactly `length` characters (no terminator read).
+  void _StrToBigDecimal(char const* text, std::size_t length);
   // Frees heap digits (the destructor's work when there is any).
   void _ReleaseDigits() noexcept;
   void _CreateInvalidBigDecimal() noexcept { scale_ = -2; }
@@ -266,4 +360,21 @@ class QDT_API BigDecimal {
   void* digits_;
 };
 
+/// Exchanges the two values, scales and arenas (a.swap(b)).
+inline void swap(BigDecimal& a, BigDecimal& b) noexcept { a.swap(b); }
+
+/// Prints ToString()'s text; "(empty)" and "(invalid)" for the values that
+/// have none (it never throws BigDecimalException).
+QDT_API std::ostream& operator<<(std::ostream& os, BigDecimal const& value);
+
 }  // namespace QDataType
+
+namespace std {
+/// Hashes a BigDecimal by value (BigDecimal::Hash), so that equal values, of
+/// any scale, hash equal and unordered containers can hold decimals.
+template <>
+struct hash<QDataType::BigDecimal> {
+  /// `value.Hash()`.
+  size_t operator()(QDataType::BigDecimal const& value) const noexcept { return value.Hash(); }
+};
+}  // namespace std

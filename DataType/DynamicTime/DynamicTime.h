@@ -255,6 +255,20 @@ class QDT_API DynamicTime {
   int ToDateTime(DateTime& d, TimeZone const& zone) const noexcept;
   // -----------------------------------------------------------------------------
 
+  // --- Comparison -------------------------------------------------------------
+
+  /// The same description: kind with its flags, day and month offsets, and
+  /// the eight fields as stored (two descriptions that resolve alike but are
+  /// stored differently are not equal).
+  bool operator==(DynamicTime const& other) const noexcept {
+    return kind_ == other.kind_ && dayOffset_ == other.dayOffset_ && monthOffset_ == other.monthOffset_ &&
+           year_ == other.year_ && month_ == other.month_ && day_ == other.day_ && hour_ == other.hour_ &&
+           minute_ == other.minute_ && second_ == other.second_ && week_ == other.week_ &&
+           dayOfWeek_ == other.dayOfWeek_;
+  }
+  /// Not operator==.
+  bool operator!=(DynamicTime const& other) const noexcept { return !(*this == other); }
+
  private:
   // The time of day of d from the hour, minute and second fields and flags.
   void hSetTimeOfDate(DateTime& d) const noexcept;

@@ -113,6 +113,11 @@
 /// `*out` as it was and leaks nothing.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <vector>
+
 #include "Base/Export.h"
 #include "Base/Message.h"
 #include "DataType/Calendar/DateTime.h"
@@ -141,17 +146,13 @@ class QDT_API TimeSeriesException : public QBase::Message {
   ~TimeSeriesException() override;
 };
 
+class OccurrenceRange;
+
 class QDT_API TimeSeries {
  public:
-  /// An interface has nothing to construct, copy or move; the
-  /// implementation's state is its own.
-  ///@{
+  /// An interface has nothing to construct; the implementation's state is
+  /// its own.
   TimeSeries() = default;
-  TimeSeries(TimeSeries const&) = default;
-  TimeSeries(TimeSeries&&) = default;
-  TimeSeries& operator=(TimeSeries const&) = default;
-  TimeSeries& operator=(TimeSeries&&) = default;
-  ///@}
 
   /// Deletes the schedule.
   virtual void Destroy() = 0;
@@ -274,7 +275,155 @@ class QDT_API TimeSeries {
   virtual bool PutWindowEndMinute(int minute) = 0;
   virtual bool PutWindowInterval(int minutes) = 0;
   ///@}
+
+  // --- Ownership and ranges ------------------------------------------------
+
+  /// Every occurrence from `from` to `to` (both included), in a vector: the
+  /// entries GetOccurrencesBetween(from, to, &array) lists, up to the same
+  /// bound of 8,192 (ask again from the last one for more). Empty when
+  /// `from` is later than `to` or nothing matches.
+  std::vector<DateTime> GetOccurrencesBetween(const DateTime& from, const DateTime& to);
+  /// The occurrences from `from` on, UTC, computed lazily as a range-for
+  /// walks them (see OccurrenceRange): the first n it yields are those of
+  /// GetNextOccurrences(from, n, out), for every n. The zone is
+  /// TimeZone::Local() as it is when the walk begins.
+  OccurrenceRange Occurrences(const DateTime& from);
+  /// The same in the wall time of `zone`: the first n entries are those of
+  /// GetNextOccurrences(from, n, out, zone).
+  OccurrenceRange Occurrences(const DateTime& from, TimeZone const& zone);
+
+ protected:
+  /// Schedules are made by CreateTimeSeries and Clone and handed around by
+  /// pointer: copying or moving one through the interface would slice it,
+  /// so only an implementation may (copying nothing: the interface holds no
+  /// data).
+  ///@{
+  TimeSeries(TimeSeries const&) = default;
+  TimeSeries(TimeSeries&&) = default;
+  TimeSeries& operator=(TimeSeries const&) = default;
+  TimeSeries& operator=(TimeSeries&&) = default;
+  ///@}
+  /// Not public: a schedule is released with Destroy() (or by a
+  /// TimeSeriesPtr), never deleted through the interface.
+  ~TimeSeries() = default;
 };
+
+/// Releases a schedule through Destroy(); the deleter of TimeSeriesPtr.
+struct TimeSeriesDeleter {
+  /// Calls `series->Destroy()` (nothing for null).
+  void operator()(TimeSeries* series) const noexcept {
+    if (series != nullptr) series->Destroy();
+  }
+};
+/// An owning pointer to a schedule that releases it with Destroy().
+using TimeSeriesPtr = std::unique_ptr<TimeSeries, TimeSeriesDeleter>;
+
+/// The occurrences of a schedule from a given time on, as a single-pass
+/// (input) range for range-for and the standard algorithms that take input
+/// iterators:
+/// @code
+///   for (DateTime const& utc : series->Occurrences(from)) {
+///     if (utc > until) break;
+///     ...
+///   }
+/// @endcode
+/// The range computes its entries in blocks (16 at first, doubling up to
+/// 1,024), each block continuing the walk where the previous one stopped,
+/// so a step costs what one entry of GetNextOccurrences costs in bulk. It
+/// ends where GetNextOccurrences would stop listing: at the calendar's end,
+/// when no later day matches, or when a block's walk runs out of its budget
+/// (see "Bounded work"). Entries are UTC, as everywhere in the interface.
+///
+/// The range refers to its schedule, which must outlive it and stay
+/// unchanged while it is walked. Its iterators share the range's position:
+/// incrementing one moves them all (as for std::istream_iterator), and an
+/// entry's reference is valid until the next increment. A range is not
+/// copied, only moved (a moved-from range is empty).
+class QDT_API OccurrenceRange {
+ public:
+  /// The input iterator of the range.
+  class iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;  ///< Single pass.
+    using value_type = DateTime;                        ///< UTC occurrences.
+    using difference_type = std::ptrdiff_t;             ///< Unused distance type.
+    using pointer = DateTime const*;                    ///< Pointer to an entry.
+    using reference = DateTime const&;                  ///< Reference to an entry.
+
+    /// The end iterator.
+    iterator() noexcept = default;
+    /// The current occurrence.
+    reference operator*() const noexcept { return range_->block_[range_->index_]; }
+    /// The current occurrence.
+    pointer operator->() const noexcept { return &**this; }
+    /// Moves to the next occurrence (computing the next block when needed).
+    iterator& operator++() {
+      range_->Advance();
+      return *this;
+    }
+    /// Moves to the next occurrence; single pass, so nothing is returned.
+    void operator++(int) { range_->Advance(); }
+    /// Whether both are at the end, or both are not.
+    friend bool operator==(iterator const& a, iterator const& b) noexcept { return a.AtEnd() == b.AtEnd(); }
+    /// Not operator==.
+    friend bool operator!=(iterator const& a, iterator const& b) noexcept { return a.AtEnd() != b.AtEnd(); }
+
+   private:
+    friend class OccurrenceRange;
+    explicit iterator(OccurrenceRange* range) noexcept : range_(range) {}
+    bool AtEnd() const noexcept { return range_ == nullptr || range_->index_ >= range_->block_.size(); }
+    OccurrenceRange* range_ = nullptr;
+  };
+
+  /// The occurrences of `series` from `from` on (computed when begin() is
+  /// first called), in the wall time of `zone` (null: TimeZone::Local()).
+  OccurrenceRange(TimeSeries& series, DateTime const& from, TimeZone const* zone = nullptr) noexcept
+      : series_(&series), zone_(zone), from_(from) {}
+  /// Takes over the position of `other`, which becomes an empty range.
+  OccurrenceRange(OccurrenceRange&& other) noexcept;
+  /// Takes over the position of `other`, which becomes an empty range.
+  OccurrenceRange& operator=(OccurrenceRange&& other) noexcept;
+  OccurrenceRange(OccurrenceRange const&) = delete;
+  OccurrenceRange& operator=(OccurrenceRange const&) = delete;
+  ~OccurrenceRange();
+
+  /// The current position: the first occurrence on the first call (which
+  /// computes the first block), and where the walk stands after that.
+  iterator begin() {
+    if (!started_) Advance();
+    return iterator(this);
+  }
+  /// The end position.
+  iterator end() noexcept { return iterator(); }
+
+ private:
+  void Advance();
+
+  TimeSeries* series_ = nullptr;
+  TimeZone const* zone_ = nullptr;
+  DateTime from_;
+  std::vector<DateTime> block_;
+  size_t index_ = 0;
+  long long resume_ = 0;  // where the walk stands, on the local wall clock
+  bool started_ = false;
+  bool finished_ = false;
+};
+
+inline OccurrenceRange TimeSeries::Occurrences(const DateTime& from) { return OccurrenceRange(*this, from); }
+inline OccurrenceRange TimeSeries::Occurrences(const DateTime& from, TimeZone const& zone) {
+  return OccurrenceRange(*this, from, &zone);
+}
+
+/// CreateTimeSeries in an owning pointer (the same fields, the same rules).
+QDT_API TimeSeriesPtr MakeTimeSeries(RECURRENCE yearRecurrence, int year, RECURRENCE monthRecurrence, int month,
+                                     RECURRENCE dayRecurrence, int day, RECURRENCE weekRecurrence, int week,
+                                     RECURRENCE dayOfWeekRecurrence, int dayOfWeekMask, RECURRENCE hourRecurrence,
+                                     int hour, RECURRENCE minuteRecurrence, int minute, RECURRENCE secondRecurrence,
+                                     int second, RECURRENCE millisecondRecurrence, int millisecond,
+                                     int windowStartHour = -1, int windowStartMinute = -1, int windowEndHour = -1,
+                                     int windowEndMinute = -1, int windowInterval = -1);
+/// `series.Clone()` in an owning pointer.
+inline TimeSeriesPtr CloneTimeSeries(TimeSeries& series) { return TimeSeriesPtr(series.Clone()); }
 
 /// A new heap schedule: nine (recurrence, value) pairs in the order year,
 /// month, day, week, day of week, hour, minute, second, millisecond, then the

@@ -51,6 +51,7 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
                                   TimeZone const& zone) override;
   unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out,
                                      TimeZone const& zone) override;
+  using TimeSeries::GetOccurrencesBetween;  // the vector form
 
   int GetYear() override;
   int GetMonth() override;
@@ -104,6 +105,14 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
   bool PutWindowEndHour(int hour) override;
   bool PutWindowEndMinute(int minute) override;
   bool PutWindowInterval(int minutes) override;
+
+  /// GetNextOccurrences(from, count, out, zone) as a walk that can be resumed, for
+  /// OccurrenceRange: with `resuming` false it lists the first `count`
+  /// entries; with `resuming` true the `count` entries that follow those the
+  /// previous call listed. `local` keeps where the walk stands between calls
+  /// (its last entry on the local wall clock, as the walk left it).
+  unsigned int ResumeNextOccurrences(const DateTime& from, TimeZone const& zone, bool resuming, long long& local,
+                                     unsigned int count, DateTime* out);
 
   /// Nothing to release: the schedule is held by value. Schedules from
   /// CreateTimeSeries and Clone are given back with Destroy instead.

@@ -131,6 +131,11 @@ Variant::Variant(char const* text, QBase::Buffer* buffer) : Variant(buffer) {
   Install(VAR_WSTRING, MakeString(wide.data(), wide.size()));
 }
 
+Variant::Variant(std::string_view text, QBase::Buffer* buffer) : Variant(buffer) {
+  QBase::WString const wide = QBase::UTF8ToWide(text.data(), text.size());
+  Install(VAR_WSTRING, MakeString(wide.data(), wide.size()));
+}
+
 Variant::Variant(unsigned short const* text, QBase::Buffer* buffer) : Variant(buffer) {
   static unsigned short const kEmpty[1] = {0};
   if (text == nullptr) text = kEmpty;
@@ -174,6 +179,12 @@ Variant& Variant::operator=(char const* text) {
   QBase::WString const wide = Guarded(
       [&] { return QBase::UTF8ToWide(text == nullptr ? "" : text, text == nullptr ? 0 : std::strlen(text)); },
       [this] { Reset(); });
+  AssignText(wide.data(), wide.size());
+  return *this;
+}
+
+Variant& Variant::operator=(std::string_view text) {
+  QBase::WString const wide = Guarded([&] { return QBase::UTF8ToWide(text.data(), text.size()); }, [this] { Reset(); });
   AssignText(wide.data(), wide.size());
   return *this;
 }

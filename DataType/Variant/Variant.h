@@ -147,6 +147,20 @@
 /// source's arena, which is no safer to share between threads than any other
 /// arena, and asks the source's contract.
 ///
+/// C++ values
+/// ----------
+/// Every standard integer type converts without ambiguity: `long`,
+/// `unsigned long` and `unsigned long long` (int64_t and uint64_t among them)
+/// make VAR_INT64 where `long` has 64 bits (an unsigned value above
+/// LLONG_MAX keeps its 64 bits and reads back negative, by the modular rules
+/// above); where `long` has 32 bits they make VAR_INT and VAR_UNSIGNED.
+/// `operator==` takes the same types, and `operator!=` is its negation for
+/// every type `operator==` takes. UTF-8 text may come as a std::string_view.
+/// Everything that reads the value is const (the non-const forms remain for
+/// existing callers). Copies go through assignment, so a std::vector of
+/// Variants copies, sorts (operator< permitting) and swaps them like any
+/// value type; a Variant has no move constructor, so moves copy.
+///
 /// Declarations: the constructors from a `Buffer*` and from a
 /// `MemoryContract*` are explicit, so that a pointer never becomes a Variant
 /// by accident. Take a DateTime or a CellFmtData out by copy-initialisation
@@ -156,9 +170,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iosfwd>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "Base/Export.h"
 #include "Base/Memory.h"
@@ -210,7 +227,9 @@ class QDT_API Variant {
   };
 
   /// The held string: its characters come from the Variant's arena (or heap).
-  using String = std::basic_string<unsigned short, std::char_traits<unsigned short>, QBase::Allocator<unsigned short>>;
+  /// Its traits are the library's own (QBase::WideTraits), so that it builds
+  /// with every standard library.
+  using String = std::basic_string<unsigned short, QBase::WideTraits, QBase::Allocator<unsigned short>>;
 
   // --- Construction ------------------------------------------------------
   // Each stores the arena, then the value; none asks a contract.
@@ -228,8 +247,19 @@ class QDT_API Variant {
   Variant(float value, QBase::Buffer* buffer) noexcept : Variant(VAR_FLOAT, Bits(value), buffer) {}
   Variant(double value, QBase::Buffer* buffer) noexcept : Variant(VAR_DOUBLE, Bits(value), buffer) {}
   ///@}
+  /// The 64-bit integer types (see "C++ values" in the model): VAR_INT64
+  /// where `long` has 64 bits.
+  ///@{
+  Variant(long value, QBase::Buffer* buffer) noexcept : Variant(LongKind<long>(), LongBits(value), buffer) {}
+  Variant(unsigned long value, QBase::Buffer* buffer) noexcept
+      : Variant(LongKind<unsigned long>(), LongBits(value), buffer) {}
+  Variant(unsigned long long value, QBase::Buffer* buffer) noexcept : Variant(VAR_INT64, Bits(value), buffer) {}
+  ///@}
   /// UTF-8 text converted to UTF-16; null is the empty string.
   Variant(char const* text, QBase::Buffer* buffer);
+  /// The UTF-8 characters of `text` (no terminator needed) converted to
+  /// UTF-16, as VAR_WSTRING.
+  Variant(std::string_view text, QBase::Buffer* buffer);
   /// A copy of the text; null is the empty string.
   Variant(unsigned short const* text, QBase::Buffer* buffer);
   Variant(DateTime const& value, QBase::Buffer* buffer);      ///< A copy, as VAR_DATETIME.
@@ -259,7 +289,12 @@ class QDT_API Variant {
   Variant& operator=(long long value) noexcept { return SetNumber(VAR_INT64, Bits(value)); }
   Variant& operator=(float value) noexcept { return SetNumber(VAR_FLOAT, Bits(value)); }
   Variant& operator=(double value) noexcept { return SetNumber(VAR_DOUBLE, Bits(value)); }
+  Variant& operator=(long value) noexcept { return SetNumber(LongKind<long>(), LongBits(value)); }
+  Variant& operator=(unsigned long value) noexcept { return SetNumber(LongKind<unsigned long>(), LongBits(value)); }
+  Variant& operator=(unsigned long long value) noexcept { return SetNumber(VAR_INT64, Bits(value)); }
   ///@}
+  /// The UTF-8 characters of `text` as VAR_WSTRING; governed.
+  Variant& operator=(std::string_view text);
   Variant& operator=(char const* text);            ///< UTF-8 text as VAR_WSTRING; governed.
   Variant& operator=(unsigned short const* text);  ///< A copy of the text; governed.
   Variant& operator=(DateTime const& value);       ///< A copy, as VAR_DATETIME.
@@ -276,7 +311,10 @@ class QDT_API Variant {
   ///@}
 
   /// The kind of the held value.
+  ///@{
   DATA_TYPE GetVarType() { return type_; }
+  DATA_TYPE GetVarType() const noexcept { return type_; }
+  ///@}
   /// VAR_EMPTY, or a CellFmtData of type CellFmtDataTypeNull (14).
   bool IsNull() const noexcept {
     return type_ == VAR_EMPTY || (type_ == VAR_CELLFMTDATA && Cell()->GetType() == CellFmtDataTypeNull);
@@ -303,9 +341,11 @@ class QDT_API Variant {
   // kind; pointers stay owned by the Variant.
 
   operator DateTime();                     ///< The date kinds; a copy.
+  operator DateTime() const;               ///< The date kinds; a copy.
   DateTime const* ToDateTime() const;      ///< The date kinds.
   BigDecimal const* ToBigDecimal() const;  ///< VAR_BIGDECIMAL.
   operator CellFmtData();                  ///< VAR_CELLFMTDATA; a copy.
+  operator CellFmtData() const;            ///< VAR_CELLFMTDATA; a copy.
   Binary const* ToBinary() const;          ///< VAR_BINARY.
 
   // --- Comparison --------------------------------------------------------
@@ -323,6 +363,9 @@ class QDT_API Variant {
   bool operator==(long long x) const noexcept { return EqualsNumber(x); }
   bool operator==(float x) const noexcept { return EqualsNumber(x); }
   bool operator==(double x) const noexcept { return EqualsNumber(x); }
+  bool operator==(long x) const noexcept { return EqualsNumber(x); }
+  bool operator==(unsigned long x) const noexcept { return EqualsNumber(x); }
+  bool operator==(unsigned long long x) const noexcept { return EqualsNumber(x); }
   ///@}
   /// A VAR_WSTRING with the same text (narrow text read as UTF-8; null is the
   /// empty text).
@@ -352,35 +395,52 @@ class QDT_API Variant {
     }
   }
 
+  /// Not operator== (for every type that operator== takes).
+  template <class T>
+  bool operator!=(T const& x) const {
+    return !(*this == x);
+  }
+
   /// The order of the model; throws VariantException "Variant types
   /// incomparable" for kinds that IsTypeComparable refuses.
-  bool operator<(Variant const& other) {
+  ///@{
+  bool operator<(Variant const& other) const {
     if (IsNumberKind(type_) && IsNumberKind(other.type_)) {
       if (type_ == VAR_INT64) return Number<long long>() < other.Number<long long>();
       return Number<double>() < other.Number<double>();
     }
     return LessObject(other);
   }
+  bool operator<(Variant const& other) { return std::as_const(*this) < other; }
+  ///@}
 
   // --- Text ----------------------------------------------------------------
 
   /// The text of the value (see the table of the model).
+  ///@{
   QBase::ReturnString ToString();
+  QBase::ReturnString ToString() const;
+  ///@}
   /// The text with "%.15g" for floating values and ToDateString for dates.
+  ///@{
   QBase::ReturnString ToStringVBBehavior();
+  QBase::ReturnString ToStringVBBehavior() const;
+  ///@}
   /// ToString's text into `buffer`, cut to size - 1 bytes and terminated.
   void ToString(char* buffer, unsigned int size) const;
   /// The byte length of ToString's text.
   unsigned int GetStringLength() const;
   /// The wide text of the value.
+  ///@{
   QBase::ReturnWString ToWString();
+  QBase::ReturnWString ToWString() const;
+  ///@}
   /// ToWString's text into `buffer`, cut to size - 1 units and terminated.
   void ToWString(unsigned short* buffer, unsigned int size) const;
   /// The unit length of the text the buffer form writes.
   unsigned int GetWStringLength() const;
   /// The held string for VAR_WSTRING, else null; owned by the Variant.
-  std::basic_string<unsigned short, std::char_traits<unsigned short>, QBase::Allocator<unsigned short>> const*
-  GetRawWString() const noexcept {
+  String const* GetRawWString() const noexcept {
     return type_ == VAR_WSTRING ? Str() : nullptr;
   }
 
@@ -399,6 +459,19 @@ class QDT_API Variant {
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof value);
     return bits;
+  }
+  // The kind and value field of a `long`-sized integer type.
+  template <class L>
+  static constexpr DATA_TYPE LongKind() noexcept {
+    return sizeof(L) == 8 ? VAR_INT64 : std::is_signed<L>::value ? VAR_INT : VAR_UNSIGNED;
+  }
+  template <class L>
+  static uint64_t LongBits(L value) noexcept {
+    if constexpr (sizeof(L) == 8) {
+      return Bits(static_cast<long long>(value));
+    } else {
+      return Bits(value);
+    }
   }
   template <class T>
   T Get() const noexcept {
@@ -537,5 +610,10 @@ class QDT_API Variant {
   QBase::Buffer* buffer_;
   QBase::MemoryContract* contract_;
 };
+
+/// Prints ToString()'s text (nothing for the kinds whose text is null); a
+/// decimal prints as BigDecimal's operator<< prints it, so it never throws
+/// BigDecimalException.
+QDT_API std::ostream& operator<<(std::ostream& os, Variant const& value);
 
 }  // namespace QDataType

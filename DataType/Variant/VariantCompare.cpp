@@ -2,6 +2,7 @@
 // objects and ordering.
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "DataType/Variant/Variant.h"
 
@@ -38,6 +39,7 @@ bool IsWideSpace(unsigned short c) noexcept { return c == 0x20 || (c >= 0x09 && 
 // ---------------------------------------------------------------------------
 // Conversions
 
+Variant::operator DateTime() const { return DateTime(*ToDateTime()); }
 Variant::operator DateTime() { return DateTime(*ToDateTime()); }
 
 DateTime const* Variant::ToDateTime() const {
@@ -50,10 +52,11 @@ BigDecimal const* Variant::ToBigDecimal() const {
   return Decimal();
 }
 
-Variant::operator CellFmtData() {
+Variant::operator CellFmtData() const {
   if (type_ != VAR_CELLFMTDATA) QBase::Throw<VariantException>("Cannot convert to CellFmtData type");
   return *Cell();
 }
+Variant::operator CellFmtData() { return std::as_const(*this).operator CellFmtData(); }
 
 Binary const* Variant::ToBinary() const {
   if (type_ != VAR_BINARY) QBase::Throw<VariantException>("Cannot convert to Binary type");

@@ -7,6 +7,7 @@
 // string that the caller holds while it reads the view.
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "DataType/Variant/Variant.h"
 
@@ -111,7 +112,7 @@ struct VariantText {
   }
 };
 
-QBase::ReturnString Variant::ToString() {
+QBase::ReturnString Variant::ToString() const {
   char area[kNumberArea];
   QBase::ReturnString keep;
   NarrowView const text = VariantText::Narrow(*this, false, area, keep);
@@ -119,7 +120,7 @@ QBase::ReturnString Variant::ToString() {
   return QBase::ReturnString(text.data, text.size);
 }
 
-QBase::ReturnString Variant::ToStringVBBehavior() {
+QBase::ReturnString Variant::ToStringVBBehavior() const {
   char area[kNumberArea];
   QBase::ReturnString keep;
   NarrowView const text = VariantText::Narrow(*this, true, area, keep);
@@ -141,7 +142,7 @@ unsigned int Variant::GetStringLength() const {
   return static_cast<unsigned int>(VariantText::Narrow(*this, false, area, keep).size);
 }
 
-QBase::ReturnWString Variant::ToWString() {
+QBase::ReturnWString Variant::ToWString() const {
   unsigned short area[kNumberArea];
   QBase::ReturnWString keep;
   WideView const text = VariantText::Wide(*this, false, area, keep);
@@ -169,5 +170,10 @@ unsigned int Variant::GetWStringLength() const {
   QBase::ReturnWString keep;
   return static_cast<unsigned int>(VariantText::Wide(*this, true, area, keep).size);
 }
+
+// The non-const forms, kept for callers built against them.
+QBase::ReturnString Variant::ToString() { return std::as_const(*this).ToString(); }
+QBase::ReturnString Variant::ToStringVBBehavior() { return std::as_const(*this).ToStringVBBehavior(); }
+QBase::ReturnWString Variant::ToWString() { return std::as_const(*this).ToWString(); }
 
 }  // namespace QDataType

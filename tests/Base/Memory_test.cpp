@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Base/Memory.h"
+#include "Base/Strings.h"
 #include "Base/internal/HeapBlocks.h"
 
 namespace {
@@ -91,7 +92,7 @@ TEST(PlacementNew, ThrowingConstructorGivesHeapStorageBack) {
 
 TEST(Allocator, ContainersDrawFromTheArena) {
   QBase::Arena arena;
-  using AString = std::basic_string<unsigned short, std::char_traits<unsigned short>, QBase::Allocator<unsigned short>>;
+  using AString = std::basic_string<unsigned short, QBase::WideTraits, QBase::Allocator<unsigned short>>;
   AString s{QBase::Allocator<unsigned short>(&arena)};
   for (int i = 0; i < 100; ++i) s.push_back(static_cast<unsigned short>('a' + i % 26));
   EXPECT_GE(arena.GetUsedSize(), 100 * sizeof(unsigned short));

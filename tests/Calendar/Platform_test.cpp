@@ -128,7 +128,7 @@ TEST(PlatformClock, NowAndTheZoneQueries) {
 }
 
 TEST(PlatformZoneName, StandardNameWithinTheGivenSize) {
-  using W = std::basic_string<unsigned short>;
+  using W = QBase::WString;
   struct tm t {};
   unsigned short buf[40];
   auto name = [&](unsigned long long size) {  // what was written, terminator and guard included

@@ -773,9 +773,23 @@ unsigned Walk::Next(Local from, unsigned count, Sink& sink) {
     }
   }
   if (!Emit(sink, 0, current, budget_)) return 0;
-  for (unsigned k = 1; k < count; ++k) {
-    Local const previous = current;
-    if (!NextTime(previous, current)) {
+  return Continue(current, 1, count, sink);
+}
+
+unsigned Walk::Continue(Local previous, unsigned first, unsigned count, Sink& sink) {
+  Local current = previous;
+  if (window_) {
+    if (windowStep_ <= 0) return first;
+    Local end = WithTime(current, f_.windowEndHour, f_.windowEndMinute);
+    for (unsigned k = first; k < count; ++k) {
+      if (!WindowAdvance(current, end)) return k;
+      if (!Emit(sink, k, current, budget_)) return k;
+    }
+    return count;
+  }
+  for (unsigned k = first; k < count; ++k) {
+    Local const before = current;
+    if (!NextTime(before, current)) {
       if (!NextDay(current, current)) return k;
       if (!TimeMatches(nullptr, current) && !NextTime(current, current)) return k;
     }
@@ -942,11 +956,7 @@ unsigned Walk::WindowNext(Local from, unsigned count, Sink& sink) {
   WindowStart(current, end);
   if (!WindowSkipBelow(current, end, from)) return 0;
   if (!Emit(sink, 0, current, budget_)) return 0;
-  for (unsigned k = 1; k < count; ++k) {
-    if (!WindowAdvance(current, end)) return k;
-    if (!Emit(sink, k, current, budget_)) return k;
-  }
-  return count;
+  return Continue(current, 1, count, sink);
 }
 
 unsigned Walk::WindowNextAfterStart(Local start, Local from, unsigned count, Sink& sink) {

@@ -94,6 +94,9 @@ class Walk {
   // The walks. Each returns the number of entries put.
   unsigned Next(Local from, unsigned count, Sink& sink);
   unsigned NextAfterStart(Local start, Local from, unsigned count, Sink& sink);
+  // Next's walk resumed after an entry it put (`previous`, as the sink left
+  // it): entries `first` .. count - 1. Returns the index after the last put.
+  unsigned Continue(Local previous, unsigned first, unsigned count, Sink& sink);
   // Between: false when the walk ends before it lists anything and its
   // array is to be released (`*out` left as it was); true with n entries
   // otherwise.
