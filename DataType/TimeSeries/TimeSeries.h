@@ -292,17 +292,16 @@ class QDT_API TimeSeries {
   /// GetNextOccurrences(from, n, out, zone).
   OccurrenceRange Occurrences(const DateTime& from, TimeZone const& zone);
 
- protected:
-  /// Schedules are made by CreateTimeSeries and Clone and handed around by
-  /// pointer: copying or moving one through the interface would slice it,
-  /// so only an implementation may (copying nothing: the interface holds no
-  /// data).
+  /// The interface holds no data: these copy nothing. A schedule is copied
+  /// with Clone, and schedules are handed around by pointer.
   ///@{
   TimeSeries(TimeSeries const&) = default;
   TimeSeries(TimeSeries&&) = default;
   TimeSeries& operator=(TimeSeries const&) = default;
   TimeSeries& operator=(TimeSeries&&) = default;
   ///@}
+
+ protected:
   /// Not public: a schedule is released with Destroy() (or by a
   /// TimeSeriesPtr), never deleted through the interface.
   ~TimeSeries() = default;
