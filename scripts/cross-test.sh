@@ -46,7 +46,7 @@ apt_install() {  # packages...; installs those missing
 }
 
 start=$(date +%s)
-apt_install cmake make python3 tzdata "g++-$triplet" qemu-user
+apt_install cmake make python3 tzdata locales "g++-$triplet" qemu-user
 
 build=$root/build/cross-$arch
 mkdir -p "$build"
@@ -96,6 +96,15 @@ else
     done < <(find "$sysroot" -type l -lname '/*' -print0)
     echo "$packages" >"$stamp"
   fi
+  # The C library reads compiled locales in its own byte order, so the
+  # locales the tests use are compiled big-endian into the tree (qemu finds
+  # them there before the machine's little-endian ones).
+  for loc in de_DE fr_FR en_US; do
+    out=$sysroot/usr/lib/locale/$loc.utf8
+    [ -f "$out/LC_CTYPE" ] && continue
+    mkdir -p "$out"
+    localedef --big-endian --no-archive -i "$loc" -f UTF-8 "$out"
+  done
   cat >>"$toolchain" <<EOF
 set(CMAKE_SYSROOT $sysroot)
 set(CMAKE_FIND_ROOT_PATH $sysroot)
