@@ -29,8 +29,8 @@ arch=${1:-}
 jobs=${CROSS_JOBS:-$(nproc)}
 
 case "$arch" in
-  arm64) triplet=aarch64-linux-gnu; qemu=qemu-aarch64; processor=aarch64 ;;
-  s390x) triplet=s390x-linux-gnu; qemu=qemu-s390x; processor=s390x ;;
+  arm64) triplet=aarch64-linux-gnu; qemu="qemu-aarch64"; processor=aarch64 ;;
+  s390x) triplet=s390x-linux-gnu; qemu="qemu-s390x"; processor=s390x ;;
   *) echo "usage: $0 arm64|s390x" >&2; exit 2 ;;
 esac
 
