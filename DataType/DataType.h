@@ -19,6 +19,7 @@
 #include "DataType/Calendar/ODBC.h"
 #include "DataType/Calendar/TimeSpan.h"
 #include "DataType/Calendar/DateTime.h"
+#include "DataType/Calendar/TimeZone.h"
 
 #include "DataType/DynamicTime/DynamicTime.h"
 #include "DataType/StoredTime/VexTime.h"

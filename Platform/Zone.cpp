@@ -5,11 +5,17 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "Platform/internal/ZoneFile.h"
+
+extern char** environ;
 
 namespace QDataType {
 namespace Platform {
@@ -40,24 +46,20 @@ void CopyName(char (&to)[32], char const* from) noexcept {
   to[n] = '\0';
 }
 
-// --- The zone file ---------------------------------------------------------
-//
-// Offsets from 2038 on come from the zone file that TZ names, read once per
-// thread and TZ value into a table (transitions and closing rule) and
-// searched here; the C library answers the rest (see Zone.h).
+// --- Files ------------------------------------------------------------------
 
-constexpr long long kFarFuture = 1LL << 31;  // 2038-01-19
-constexpr size_t kMaxZoneText = 256;          // longer TZ values are left to the C library
 constexpr long long kMaxFileSize = 1 << 20;
+constexpr size_t kMaxName = 255;
 
-// The zone file's bytes; false when it cannot be read whole.
+// The bytes of the regular file at `path`, read whole; false otherwise.
 bool ReadFile(char const* path, std::unique_ptr<unsigned char[]>& bytes, size_t& size) noexcept {
-  int const fd = open(path, O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO in the folder cannot stall the reader.
+  int const fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   bool ok = false;
-  off_t const end = lseek(fd, 0, SEEK_END);
-  if (end > 0 && end <= kMaxFileSize && lseek(fd, 0, SEEK_SET) == 0) {
-    size = static_cast<size_t>(end);
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= kMaxFileSize) {
+    size = static_cast<size_t>(st.st_size);
     bytes.reset(new (std::nothrow) unsigned char[size]);
     size_t got = 0;
     while (bytes && got < size) {
@@ -71,49 +73,66 @@ bool ReadFile(char const* path, std::unique_ptr<unsigned char[]>& bytes, size_t&
   return ok;
 }
 
-// The file the C library reads for a TZ value (null: unset), as it finds it.
-zone_internal::ZoneTable LoadTable(char const* tz) noexcept {
-  char path[kMaxZoneText + 512];
-  if (tz == nullptr) {
-    std::strcpy(path, "/etc/localtime");
-  } else {
-    if (*tz == ':') ++tz;
-    if (*tz == '\0') return {};  // UTC
-    if (*tz == '/') {
-      std::strcpy(path, tz);
-    } else {
-      char const* dir = getenv("TZDIR");
-      if (dir == nullptr || *dir == '\0' || std::strlen(dir) > 500) dir = "/usr/share/zoneinfo";
-      std::strcpy(path, dir);
-      std::strcat(path, "/");
-      std::strcat(path, tz);
-    }
-  }
+// The table of the zone file at `path`; `found` tells whether there was a
+// readable file at all.
+zone_internal::ZoneTable ReadTable(char const* path, bool& found) noexcept {
   std::unique_ptr<unsigned char[]> bytes;
   size_t size = 0;
-  if (!ReadFile(path, bytes, size)) return {};
+  found = ReadFile(path, bytes, size);
+  if (!found) return {};
   return zone_internal::ReadZoneTable(bytes.get(), size);
 }
 
-// The table of the zone now in TZ; null when there is none to use.
-zone_internal::ZoneTable const* CurrentTable() noexcept {
-  struct Cache {
-    bool loaded = false;
-    bool tzSet = false;
-    char tz[kMaxZoneText + 1] = {};
-    zone_internal::ZoneTable table;
-  };
-  thread_local Cache cache;
-  char const* const tz = getenv("TZ");
-  if (tz != nullptr && std::strlen(tz) > kMaxZoneText) return nullptr;
-  bool const same = cache.loaded && cache.tzSet == (tz != nullptr) && (tz == nullptr || std::strcmp(cache.tz, tz) == 0);
-  if (!same) {
-    cache.table = LoadTable(tz);
-    cache.tzSet = tz != nullptr;
-    std::strcpy(cache.tz, tz != nullptr ? tz : "");
-    cache.loaded = true;
+// A table of a POSIX TZ rule alone; not usable when the text is not one.
+zone_internal::ZoneTable RuleTable(char const* text) noexcept {
+  zone_internal::ZoneTable table;
+  if (zone_internal::ParseFooter(text, std::strlen(text), table.footer)) {
+    table.footer.usable = true;
+    table.offsetBefore = table.offsetAfter = table.footer.standardOffset;
+    table.usable = true;
   }
-  return cache.table.usable ? &cache.table : nullptr;
+  return table;
+}
+
+// A database name that stays inside the folder: relative, no empty, "." or
+// ".." component, printable ASCII or UTF-8, at most kMaxName bytes.
+bool SafeName(char const* name) noexcept {
+  size_t n = 0;
+  size_t component = 0;  // bytes of the current component so far
+  for (; name[n] != '\0'; ++n) {
+    unsigned char const c = static_cast<unsigned char>(name[n]);
+    if (n >= kMaxName || c < 0x20 || c == 0x7f) return false;
+    if (c != '/') {
+      ++component;
+      continue;
+    }
+    if (component == 0) return false;  // leading '/' or "//"
+    if ((component == 1 && name[n - 1] == '.') || (component == 2 && name[n - 1] == '.' && name[n - 2] == '.')) {
+      return false;
+    }
+    component = 0;
+  }
+  if (component == 0) return false;  // empty, or a trailing '/'
+  return !((component == 1 && name[n - 1] == '.') || (component == 2 && name[n - 1] == '.' && name[n - 2] == '.'));
+}
+
+// The folder's own path with every link resolved, and a '/' after it.
+std::string const& ResolvedFolder() noexcept {
+  static std::string const folder = [] {
+    std::string f;
+    try {
+      char* const real = realpath(ZoneFolder(), nullptr);
+      if (real != nullptr) {
+        f = real;
+        free(real);
+        if (f.empty() || f.back() != '/') f += '/';
+      }
+    } catch (...) {
+      f.clear();
+    }
+    return f;
+  }();
+  return folder;
 }
 
 }  // namespace
@@ -125,36 +144,195 @@ bool LocalTimeAt(long long t, struct tm& out) noexcept {
   return false;
 }
 
-bool FileOffsetAt(long long t, int& offset) noexcept {
-  // Before 2038 (inside the transition lists of most files) the C library is
-  // as quick as the table, and cheaper than the look-up of TZ that finding
-  // the table takes.
-  if (t < kFarFuture || t > kLimit) return false;
-  zone_internal::ZoneTable const* const table = CurrentTable();
-  return table != nullptr && table->OffsetAt(t, offset);
+// --- ZoneRules ----------------------------------------------------------------
+
+ZoneRules::~ZoneRules() = default;
+
+ZoneRules* ZoneRules::LoadNamed(char const* name) noexcept {
+  if (name == nullptr || !SafeName(name)) return nullptr;
+  std::unique_ptr<ZoneRules> rules(new (std::nothrow) ZoneRules);
+  if (!rules) return nullptr;
+  try {
+    rules->name_ = name;
+    std::string const path = std::string(ZoneFolder()) + "/" + name;
+    // Only a file whose real path lies inside the folder is opened: a link
+    // that leads out of it counts as no zone at all.
+    char* const real = realpath(path.c_str(), nullptr);
+    if (real != nullptr) {
+      std::string const resolved = real;
+      free(real);
+      std::string const& folder = ResolvedFolder();
+      if (folder.empty() || resolved.compare(0, folder.size(), folder) != 0) return nullptr;
+      bool found;
+      rules->table_ = ReadTable(resolved.c_str(), found);
+      if (found) return rules->table_.usable ? rules.release() : nullptr;
+    }
+    rules->table_ = RuleTable(name);
+    return rules->table_.usable ? rules.release() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
 }
 
-int OffsetAt(long long t) noexcept {
-  int offset;
-  if (FileOffsetAt(t, offset)) return offset;
+ZoneRules* ZoneRules::LoadProcess(char const* tz) noexcept {
+  std::unique_ptr<ZoneRules> rules(new (std::nothrow) ZoneRules);
+  if (!rules) return nullptr;
+  try {
+    std::string path;
+    if (tz == nullptr) {
+      // The zone's name in the database when /etc/localtime links into it.
+      path = "/etc/localtime";
+      rules->name_ = "localtime";
+      char link[512];
+      ssize_t const n = readlink(path.c_str(), link, sizeof link - 1);
+      if (n > 0) {
+        link[n] = '\0';
+        char const* const inside = std::strstr(link, "zoneinfo/");
+        if (inside != nullptr && inside[9] != '\0') rules->name_ = inside + 9;
+      }
+    } else {
+      rules->name_ = tz;
+      if (*tz == ':') ++tz;
+      if (*tz == '\0') {  // set but empty: UTC
+        rules->table_ = UTC().table_;
+        return rules.release();
+      }
+      path = *tz == '/' ? std::string(tz) : std::string(ZoneFolder()) + "/" + tz;
+    }
+    bool found;
+    rules->table_ = ReadTable(path.c_str(), found);
+    if (!found && tz != nullptr) rules->table_ = RuleTable(tz);
+    // Whatever the tables cannot hold, the C library answers.
+    rules->cLibrary_ = !rules->table_.usable;
+    return rules.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+ZoneRules const& ZoneRules::UTC() noexcept {
+  static ZoneRules const* const utc = [] {
+    ZoneRules* const r = new ZoneRules;  // at start-up; kept for the process's life
+    r->name_ = "UTC";
+    r->table_.usable = true;
+    return r;
+  }();
+  return *utc;
+}
+
+int ZoneRules::OffsetAt(long long t) const noexcept {
+  if (!cLibrary_) return table_.OffsetAt(t);
   struct tm tm;
   return LocalTimeAt(t, tm) ? static_cast<int>(tm.tm_gmtoff) : 0;
 }
 
-LocalResolution ResolveLocal(long long localSeconds) noexcept {
-  if (localSeconds < -kLimit || localSeconds > kLimit) return LocalResolution{localSeconds, 0};
-  // Offsets in use stay well within a day of zero, so the instant one day
-  // before the reading (taken as UTC) precedes every candidate instant
-  // localSeconds - offset. Its offset is the one in effect "before".
-  int const before = OffsetAt(localSeconds - kDay);
-  long long const early = localSeconds - before;
-  int const atEarly = OffsetAt(early);
-  if (atEarly == before) return LocalResolution{early, before};  // unique, or the earlier of two
-  // The clocks changed between the probe and `early`: try the offset after
-  // the change. If that does not fit either, the reading was skipped.
-  long long const late = localSeconds - atEarly;
-  if (OffsetAt(late) == atEarly) return LocalResolution{late, atEarly};
-  return LocalResolution{early, before};
+long long ZoneRules::WallAt(long long t) const noexcept {
+  if (!cLibrary_) return t + table_.OffsetAt(t);
+  struct tm tm;
+  if (!LocalTimeAt(t, tm)) return t;
+  long long const year = tm.tm_year + 1900LL;
+  long long const days = zone_internal::DaysFromCivil(year, static_cast<unsigned>(tm.tm_mon + 1),
+                                                      static_cast<unsigned>(tm.tm_mday));
+  return days * kDay + tm.tm_hour * 3600 + tm.tm_min * 60 + (tm.tm_sec < 60 ? tm.tm_sec : 59);
+}
+
+LocalReading ZoneRules::Resolve(long long local) const noexcept {
+  if (local < -kLimit || local > kLimit) return LocalReading{ReadingKind::kUnique, local, local, 0, 0};
+  if (!cLibrary_) {
+    int const first = table_.LocalOffsetAt(local, false), second = table_.LocalOffsetAt(local, true);
+    ReadingKind const kind =
+        first == second ? ReadingKind::kUnique : first > second ? ReadingKind::kRepeated : ReadingKind::kSkipped;
+    return LocalReading{kind, local - first, local - second, first, second};
+  }
+  // Rules the C library answers are probed. Offsets in use stay well within
+  // a day of zero, so the instant one day before the reading (taken as UTC)
+  // precedes every candidate instant local - offset, and the one a day after
+  // follows them: their offsets are those before and after a change.
+  int const before = OffsetAt(local - kDay), after = OffsetAt(local + kDay);
+  bool const fitsBefore = OffsetAt(local - before) == before, fitsAfter = OffsetAt(local - after) == after;
+  if (before != after && fitsBefore == fitsAfter) {
+    return LocalReading{fitsBefore ? ReadingKind::kRepeated : ReadingKind::kSkipped, local - before, local - after,
+                        before, after};
+  }
+  if (fitsBefore) return LocalReading{ReadingKind::kUnique, local - before, local - before, before, before};
+  // The clocks changed between the probe and the reading: try the offset
+  // in effect at the instant the first probe gave.
+  int const at = OffsetAt(local - before);
+  if (OffsetAt(local - at) == at) return LocalReading{ReadingKind::kUnique, local - at, local - at, at, at};
+  return LocalReading{ReadingKind::kUnique, local - before, local - before, before, before};
+}
+
+long long ZoneRules::EarlierInstant(long long local) const noexcept {
+  if (cLibrary_ || local < -kLimit || local > kLimit) return Resolve(local).earlier;
+  return local - table_.LocalOffsetAt(local, false);
+}
+
+// getenv("TZ") without the walk through the environment on every call: each
+// thread remembers where it found TZ (or that it was missing) and walks again
+// only when the environment's array, its length, its last entry or the TZ
+// entry moved. setenv, putenv and unsetenv always change one of them: they
+// put a new string in place, append to the array or shift it. The value
+// itself is read where it lies, so a caller sees its current text.
+char const* ProcessZoneSetting() noexcept {
+  struct Seen {
+    char** env;
+    size_t count;  // entries
+    size_t slot;   // TZ's entry; = count when TZ is unset
+    char* entry;
+    char* lastEntry;
+  };
+  static thread_local Seen seen;
+  char** const env = environ;
+  if (env != nullptr && env == seen.env && seen.count > 0 && env[seen.count] == nullptr &&
+      env[seen.count - 1] == seen.lastEntry && (seen.slot == seen.count || env[seen.slot] == seen.entry)) {
+    return seen.slot == seen.count ? nullptr : seen.entry + 3;
+  }
+  size_t count = 0, slot = SIZE_MAX;
+  if (env != nullptr) {
+    for (; env[count] != nullptr; ++count) {
+      char const* const e = env[count];
+      if (slot == SIZE_MAX && e[0] == 'T' && e[1] == 'Z' && e[2] == '=') slot = count;
+    }
+  }
+  if (slot == SIZE_MAX) slot = count;
+  seen = Seen{env, count, slot, slot < count ? env[slot] : nullptr, count > 0 ? env[count - 1] : nullptr};
+  return slot < count ? env[slot] + 3 : nullptr;
+}
+
+void SyncCLibraryZone() noexcept { tzset(); }
+
+char const* ZoneFolder() noexcept {
+  static std::string const folder = [] {
+    char const* dir = getenv("TZDIR");
+    try {
+      return std::string(dir != nullptr && *dir != '\0' ? dir : "/usr/share/zoneinfo");
+    } catch (...) {
+      return std::string();
+    }
+  }();
+  return folder.empty() ? "/usr/share/zoneinfo" : folder.c_str();
+}
+
+char const* ZoneDatabaseVersion() noexcept {
+  static std::string const version = [] {
+    std::string v;
+    try {
+      std::unique_ptr<unsigned char[]> bytes;
+      size_t size = 0;
+      if (ReadFile((std::string(ZoneFolder()) + "/tzdata.zi").c_str(), bytes, size)) {
+        // "# version 2025b" on the first line.
+        std::string const first(reinterpret_cast<char const*>(bytes.get()),
+                                std::find(bytes.get(), bytes.get() + size, '\n') - bytes.get());
+        static char const kPrefix[] = "# version ";
+        if (first.compare(0, sizeof kPrefix - 1, kPrefix) == 0) v = first.substr(sizeof kPrefix - 1);
+        while (!v.empty() && (v.back() == '\r' || v.back() == ' ')) v.pop_back();
+      }
+    } catch (...) {
+      v.clear();
+    }
+    return v;
+  }();
+  return version.c_str();
 }
 
 ZoneDescription DescribeZone(long long t) noexcept {

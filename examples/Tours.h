@@ -6,4 +6,5 @@ void CollectionsTour();
 void DecimalTour();
 void StoredTimeTour();
 void TimeSeriesTour();
+void TimeZoneTour();
 void VariantTour();

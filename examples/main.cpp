@@ -9,6 +9,7 @@ int main() {
   CollectionsTour();
   DecimalTour();
   TimeSeriesTour();
+  TimeZoneTour();
   VariantTour();
   return 0;
 }

@@ -9,7 +9,7 @@ set -euo pipefail
 
 packages=(cmake make g++ clang-14 libclang-rt-14-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          libgmp-dev libicu-dev libical-dev tzdata locales
+          libgmp-dev libicu-dev libical-dev libabsl-dev tzdata locales
           doxygen dpkg-dev pkg-config file python3)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -49,6 +49,7 @@
 namespace QDataType {
 
 struct DateTimeTestPeer;  // white-box access for the library's own tests
+class TimeZone;          // DataType/Calendar/TimeZone.h
 
 class QDT_API DateTime {
  public:
@@ -255,6 +256,18 @@ class QDT_API DateTime {
   /// This value taken as local wall time, converted to UTC (see ToLocalTime
   /// for the rules).
   DateTime ToUTCTime() const noexcept;
+
+  // --- In a zone named per call (TimeZone.h) --------------------------------
+  /// This value taken as UTC, converted to the wall time of `zone`, with the
+  /// rules of ToLocalTime(); ToLocalTime() is this call with TimeZone::Local().
+  DateTime ToLocalTime(TimeZone const& zone) const noexcept;
+  /// This value taken as wall time of `zone`, converted to UTC: the `earlier`
+  /// reading of zone.Lookup (a skipped reading takes the offset before the
+  /// change, a repeated one the earlier instant). ToUTCTime() is this call
+  /// with TimeZone::Local().
+  DateTime ToUTCTime(TimeZone const& zone) const noexcept;
+  // ---------------------------------------------------------------------------
+
   /// Minutes east of UTC of the zone's standard time now. Returns true: the C
   /// library always has a zone (UTC when it cannot read one), so `bias` is
   /// always set.
@@ -331,6 +344,10 @@ class QDT_API DateTime {
 
  private:
   friend struct DateTimeTestPeer;
+  friend class TimeZone;
+  // The reading `seconds` after 1970-01-01 00:00:00 with the millisecond
+  // given, biases 0 (TimeZone.cpp).
+  static DateTime FromWall(long long seconds, int millisecond) noexcept;
 
   int Sanitize(bool fix) noexcept;
   // True when the clamping pass would change nothing; cheap enough to run

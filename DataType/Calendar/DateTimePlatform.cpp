@@ -2,15 +2,13 @@
 // the computer's time zone. The clock and zone are reached only through
 // Platform/Clock.h and Platform/Zone.h.
 //
-// Zone conversions read the value's fields as a wall-clock reading of its own
-// date and convert it under the zone's rules for that date, whatever the
-// year: the tz database holds each zone's history and, through its closing
-// rule, its future, and the C library's 64-bit time reaches every year the
-// calendar holds. (A stand-in year of the same calendar pattern would import
-// that year's rules instead.)
+// The zone conversions live in TimeZone.cpp. The zone queries here ask the C
+// library about the process's zone, after TimeZone::Local() has made it read
+// TZ again if TZ changed.
 #include <cstring>
 
 #include "DataType/Calendar/DateTime.h"
+#include "DataType/Calendar/TimeZone.h"
 #include "Platform/Clock.h"
 #include "Platform/Zone.h"
 
@@ -31,22 +29,6 @@ long long WallSeconds(int year, int month, int day, int hour, int minute, int se
                                              static_cast<short>(day)) -
                          kUnixEpochDay;
   return days * kSecondsPerDay + hour * 3600 + minute * 60 + second;
-}
-
-// The fields of the reading `seconds` after 1970-01-01 00:00:00.
-struct Wall {
-  int year, month, day, hour, minute, second;
-};
-
-Wall WallFromSeconds(long long seconds) noexcept {
-  long long days = seconds / kSecondsPerDay;
-  long long sod = seconds - days * kSecondsPerDay;
-  if (sod < 0) sod += kSecondsPerDay, --days;
-  unsigned short y;
-  short m, d;
-  DateTime::DAYSToYMD(static_cast<int>(days + kUnixEpochDay), y, m, d);
-  int const s = static_cast<int>(sod);
-  return Wall{y, m, d, s / 3600, s / 60 % 60, s % 60};
 }
 
 }  // namespace
@@ -130,6 +112,7 @@ long long DateTime::Totime_t64() const noexcept {
 // --- Clock --------------------------------------------------------------------
 
 DateTime DateTime::Now() noexcept {
+  TimeZone::Local();  // the C library reads TZ again if it changed
   Platform::ClockReading const now = Platform::ReadClock();
   struct tm tm;
   Platform::LocalTimeAt(now.seconds, tm);
@@ -143,33 +126,7 @@ DateTime DateTime::NowUTC() noexcept {
   return DateTime(now.seconds, now.millisecond);
 }
 
-// --- Zone conversion ----------------------------------------------------------
-
-// Both conversions fill the result's fields directly: every field comes out
-// of a broken-down time or a day number and is in range already (a leap
-// second excepted, which is held at :59). A conversion that crosses the ends
-// of the calendar keeps the low 16 bits of the year, as the field constructor
-// would (year 0 minus an hour is 65535-12-31).
-DateTime DateTime::ToLocalTime() const noexcept {
-  long long const utc = WallSeconds(year_, month_, day_, hour_, minute_, second_);
-  int offset;
-  if (Platform::FileOffsetAt(utc, offset)) {
-    Wall const w = WallFromSeconds(utc + offset);
-    return DateTime(InRange{}, w.year, w.month, w.day, w.hour, w.minute, w.second, millisecond_);
-  }
-  struct tm tm;
-  if (!Platform::LocalTimeAt(utc, tm)) {  // cannot happen within the calendar; keep the fields
-    return DateTime(InRange{}, year_, month_, day_, hour_, minute_, second_, millisecond_);
-  }
-  return DateTime(InRange{}, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                  tm.tm_min, tm.tm_sec < 60 ? tm.tm_sec : 59, millisecond_);
-}
-
-DateTime DateTime::ToUTCTime() const noexcept {
-  long long const local = WallSeconds(year_, month_, day_, hour_, minute_, second_);
-  Wall const w = WallFromSeconds(Platform::ResolveLocal(local).instant);
-  return DateTime(InRange{}, w.year, w.month, w.day, w.hour, w.minute, w.second, millisecond_);
-}
+// --- Zone conversion: TimeZone.cpp ----------------------------------------------
 
 int DateTime::mktime(struct tm& t) const noexcept {
   int const pattern = YearOfSamePattern(year_);
@@ -183,9 +140,9 @@ int DateTime::mktime(struct tm& t) const noexcept {
   // Normalise: resolve the reading to an instant and break that instant down
   // again, so every member (weekday, day of year, daylight flag) is filled.
   long long const local = WallSeconds(pattern, month_, day_, hour_, minute_, second_);
-  Platform::LocalResolution const r = Platform::ResolveLocal(local);
-  if (!Platform::LocalTimeAt(r.instant, t)) return -1;
-  return static_cast<int>(r.instant);
+  long long const instant = TimeZone::Local().rules_->EarlierInstant(local);
+  if (!Platform::LocalTimeAt(instant, t)) return -1;
+  return static_cast<int>(instant);
 }
 
 // --- Zone queries -------------------------------------------------------------
@@ -193,12 +150,14 @@ int DateTime::mktime(struct tm& t) const noexcept {
 // The zone is whatever the C library reads (TZ, else /etc/localtime); the C
 // library falls back to UTC rather than fail, so it is always readable here.
 bool DateTime::GetTimeZoneInfo(int& bias) noexcept {
+  TimeZone::Local();  // the C library reads TZ again if it changed
   Platform::ZoneDescription const zone = Platform::DescribeZone(Platform::ReadClock().seconds);
   bias = zone.standardOffset / 60;
   return true;
 }
 
 bool DateTime::GetTimeZoneInfoWithDaylightSavingTime(int& bias) noexcept {
+  TimeZone::Local();  // the C library reads TZ again if it changed
   Platform::ZoneDescription const zone = Platform::DescribeZone(Platform::ReadClock().seconds);
   bias = (zone.standardOffset + (zone.daylightNow ? zone.daylightStep : 0)) / 60;
   return true;
@@ -208,11 +167,12 @@ bool DateTime::GetTimeZoneInfoWithDaylightSavingTime(int& bias) noexcept {
 // truncated toward zero (a local mean time of -4:56:02 gives 296).
 int DateTime::GetTimeZoneBias() const noexcept {
   long long const local = WallSeconds(year_, month_, day_, hour_, minute_, second_);
-  return -(Platform::ResolveLocal(local).offset / 60);
+  return static_cast<int>(TimeZone::Local().rules_->EarlierInstant(local) - local) / 60;
 }
 
 void DateTime::GetTimeZoneName(unsigned short* name, unsigned long long size, struct tm& t) noexcept {
   if (name == nullptr || size == 0) return;
+  TimeZone::Local();  // the C library reads TZ again if it changed
   Platform::ZoneDescription const zone = Platform::DescribeZone(Platform::ReadClock().seconds);
   // The standard-time name; failing that, the name of the kind of time `t`
   // says it is in (its daylight flag).

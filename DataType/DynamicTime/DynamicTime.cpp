@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "DataType/Calendar/TimeSpan.h"
+#include "DataType/Calendar/TimeZone.h"
 
 namespace QDataType {
 
@@ -172,7 +173,9 @@ void DynamicTime::hSetTimeOfDate(DateTime& d) const noexcept {
 
 // --- Resolution -------------------------------------------------------------------
 
-int DynamicTime::ToDateTime(DateTime& d) const noexcept {
+int DynamicTime::ToDateTime(DateTime& d) const noexcept { return ToDateTime(d, TimeZone::Local()); }
+
+int DynamicTime::ToDateTime(DateTime& d, TimeZone const& zone) const noexcept {
   int const kind = kind_ & kKindMask;
   bool const absolute = (kind_ & DT_FLAG_ABSOLUTE_DATE) != 0;
   bool const business = (kind_ & DT_FLAG_BUSINESS_DAYS) != 0;
@@ -180,7 +183,7 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
   if (kind == 1 || static_cast<unsigned>(kind) > 14 || (kind == DT_FIXED_DATE && !absolute)) return -1;
 
   DateTime r = d;
-  if (r == DateTime()) r = DateTime::Now();
+  if (r == DateTime()) r = DateTime::NowUTC().ToLocalTime(zone);
 
   // The offsets first.
   MoveMonths(r, -static_cast<long long>(monthOffset_));
@@ -314,7 +317,7 @@ int DynamicTime::ToDateTime(DateTime& d) const noexcept {
     if (dayOfWeek_ == 0) Shift(r, forward ? 1 : -2, kDay);
   }
 
-  d = r.ToUTCTime();
+  d = r.ToUTCTime(zone);
   return 0;
 }
 

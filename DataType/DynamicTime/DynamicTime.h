@@ -247,6 +247,14 @@ class QDT_API DynamicTime {
   /// failure -1, d untouched. See the model above.
   int ToDateTime(DateTime& d) const noexcept;
 
+  // --- In a zone named per call (TimeZone.h) ----------------------------------
+  /// ToDateTime with the wall time of `zone` wherever the model says local:
+  /// d is the reference in that zone's wall time (the default value means
+  /// now there) and receives the resolved moment in UTC. ToDateTime(d) is
+  /// this call with TimeZone::Local().
+  int ToDateTime(DateTime& d, TimeZone const& zone) const noexcept;
+  // -----------------------------------------------------------------------------
+
  private:
   // The time of day of d from the hour, minute and second fields and flags.
   void hSetTimeOfDate(DateTime& d) const noexcept;

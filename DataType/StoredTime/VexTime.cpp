@@ -9,6 +9,8 @@
 
 #include <new>
 
+#include "DataType/Calendar/TimeZone.h"
+
 namespace QDataType {
 
 namespace {
@@ -357,17 +359,21 @@ int VexTime::PutActualMinutes(int minutes) noexcept { return PutActualField(kMin
 // --- Conversions -------------------------------------------------------------------------------
 
 int VexTime::ToDateTime(bool inUTC, DateTime& result) const noexcept {
+  return ToDateTime(inUTC, result, TimeZone::Local());
+}
+
+int VexTime::ToDateTime(bool inUTC, DateTime& result, TimeZone const& zone) const noexcept {
   switch (mode_) {
     case TIME_MODE_UTC:
-      result = inUTC ? *Date() : Date()->ToLocalTime();
+      result = inUTC ? *Date() : Date()->ToLocalTime(zone);
       return 0;
     case TIME_MODE_LOCAL:
-      result = inUTC ? Date()->ToUTCTime() : *Date();
+      result = inUTC ? Date()->ToUTCTime(zone) : *Date();
       return 0;
     case TIME_MODE_DYNAMIC: {
       DateTime r = result;
-      if (Dynamic()->ToDateTime(r) == -1) return E_TIME_RESOLVE_FAILED;
-      result = inUTC ? r : r.ToLocalTime();
+      if (Dynamic()->ToDateTime(r, zone) == -1) return E_TIME_RESOLVE_FAILED;
+      result = inUTC ? r : r.ToLocalTime(zone);
       return 0;
     }
     default:

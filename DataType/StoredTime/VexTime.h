@@ -250,6 +250,10 @@ class QDT_API VexTime {
   /// now). 0; E_TIME_RESOLVE_FAILED with `result` unchanged; 1 with `result`
   /// unchanged for an unset value.
   int ToDateTime(bool inUTC, DateTime& result) const noexcept;
+  /// ToDateTime with a local-mode value, a dynamic value's reference and the
+  /// local result all in the wall time of `zone`. ToDateTime(inUTC, result)
+  /// is this call with TimeZone::Local().
+  int ToDateTime(bool inUTC, DateTime& result, TimeZone const& zone) const noexcept;
   /// ToDateTime from the reference 0.0 (now), as a double date.
   int TolocalDATE(double& date, bool inUTC) const noexcept;
   /// The same with the reference DateTime(fixedTime, 0): Unix seconds.
@@ -283,6 +287,9 @@ class QDT_API VexTime {
   /// 1 and `expiration` untouched for any other value, or a kind carrying
   /// DT_FLAG_BUSINESS_DAYS. A failed resolution counts from 1899-12-30.
   int GetExpiration(VexTime& expiration) const;
+  /// GetExpiration with now and the midnights taken in the wall time of
+  /// `zone`. GetExpiration(expiration) is this call with TimeZone::Local().
+  int GetExpiration(VexTime& expiration, TimeZone const& zone) const;
 
   // --- Persistence ------------------------------------------------------------------
 

@@ -11,6 +11,8 @@
 // and the same setters, so the result is the same without an allocation.
 #include "DataType/StoredTime/VexTime.h"
 
+#include "DataType/Calendar/TimeZone.h"
+
 namespace QDataType {
 
 namespace {
@@ -19,7 +21,9 @@ constexpr int kRelativeFlags = DT_FLAG_ABSOLUTE_DATE | DT_FLAG_RELATIVE_HOUR | D
 
 }  // namespace
 
-int VexTime::GetExpiration(VexTime& expiration) const {
+int VexTime::GetExpiration(VexTime& expiration) const { return GetExpiration(expiration, TimeZone::Local()); }
+
+int VexTime::GetExpiration(VexTime& expiration, TimeZone const& zone) const {
   if (!IsDynamic()) return 1;
   DynamicTime const& description = *Dynamic();
   // DT_FLAG_BUSINESS_DAYS stays, so a description that carries it matches
@@ -29,7 +33,7 @@ int VexTime::GetExpiration(VexTime& expiration) const {
   if (kind == DT_RELATIVE_DATE_TIME) {
     DateTime d;
     DateTime r = d;
-    if (description.ToDateTime(r) != -1) d = r;  // taken as UTC
+    if (description.ToDateTime(r, zone) != -1) d = r;  // taken as UTC
     d.PutMillisecond(0);
     expiration.HoldDate(d + TimeSpan(TimeSpan::kSecond), TIME_MODE_UTC);
     return 0;
@@ -81,7 +85,7 @@ int VexTime::GetExpiration(VexTime& expiration) const {
 
   DateTime d;
   DateTime r = d;
-  if (h.ToDateTime(r) != -1) d = r.ToLocalTime();
+  if (h.ToDateTime(r, zone) != -1) d = r.ToLocalTime(zone);
   d.PutHour(0);
   d.PutMinute(0);
   d.PutSecond(0);
@@ -91,7 +95,7 @@ int VexTime::GetExpiration(VexTime& expiration) const {
     if (dayOffset != 0) d = d - TimeSpan(static_cast<long long>(dayOffset) * TimeSpan::kDay);
     if (monthOffset != 0) DynamicTime::MoveNthTimePointBefore(d, monthOffset, TG_MONTH);
   }
-  expiration.HoldDate(d.ToUTCTime(), TIME_MODE_UTC);
+  expiration.HoldDate(d.ToUTCTime(zone), TIME_MODE_UTC);
   return 0;
 }
 

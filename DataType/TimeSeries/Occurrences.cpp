@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Base/Message.h"
+#include "DataType/Calendar/TimeZone.h"
 #include "DataType/TimeSeries/TimeSeriesImpl.h"
 #include "DataType/TimeSeries/internal/Walk.h"
 
@@ -21,27 +22,28 @@ constexpr long long kHour = 3600000;
 
 [[noreturn]] void ThrowInvalidParameter() { QBase::Throw<TimeSeriesException>("Invalid parameter"); }
 
-Local LocalOf(DateTime const& utc) { return series::FromDateTime(utc.ToLocalTime()); }
-DateTime UtcOf(Local local) { return series::ToDateTime(local).ToUTCTime(); }
+Local LocalOf(DateTime const& utc, TimeZone const& zone) { return series::FromDateTime(utc.ToLocalTime(zone)); }
+DateTime UtcOf(Local local, TimeZone const& zone) { return series::ToDateTime(local).ToUTCTime(zone); }
 
 // Writes UTC entries into the caller's array.
 class ArraySink final : public series::Sink {
  public:
-  explicit ArraySink(DateTime* out) : out_(out) {}
+  ArraySink(DateTime* out, TimeZone const& zone) : out_(out), zone_(zone) {}
   bool Put(unsigned index, Local& current) override {
-    out_[index] = UtcOf(current);
+    out_[index] = UtcOf(current, zone_);
     return true;
   }
 
  private:
   DateTime* out_;
+  TimeZone const& zone_;
 };
 
 // Collects UTC entries in an array that starts with the estimated capacity
 // and doubles, up to kMaxListing entries.
 class ListSink final : public series::Sink {
  public:
-  explicit ListSink(unsigned capacity) : data_(new DateTime[capacity]), capacity_(capacity) {}
+  ListSink(unsigned capacity, TimeZone const& zone) : data_(new DateTime[capacity]), capacity_(capacity), zone_(zone) {}
   bool Put(unsigned index, Local& current) override {
     if (index >= capacity_) {
       if (capacity_ >= kMaxListing) return false;
@@ -51,7 +53,7 @@ class ListSink final : public series::Sink {
       data_.swap(bigger);
       capacity_ = grown;
     }
-    data_[index] = UtcOf(current);
+    data_[index] = UtcOf(current, zone_);
     return true;
   }
   DateTime* Release() { return data_.release(); }
@@ -59,6 +61,7 @@ class ListSink final : public series::Sink {
  private:
   std::unique_ptr<DateTime[]> data_;
   unsigned capacity_;
+  TimeZone const& zone_;
 };
 
 int SetBits(unsigned mask) {
@@ -98,6 +101,20 @@ series::Fields TimeSeriesImpl::Snapshot() const {
 // --- The computations ------------------------------------------------------------
 
 unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out) {
+  return GetNextOccurrences(from, count, out, TimeZone::Local());
+}
+
+unsigned int TimeSeriesImpl::GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from,
+                                                          unsigned int count, DateTime* out) {
+  return GetNextOccurrencesAfterStart(start, from, count, out, TimeZone::Local());
+}
+
+unsigned int TimeSeriesImpl::GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) {
+  return GetOccurrencesBetween(from, to, out, TimeZone::Local());
+}
+
+unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out,
+                                                TimeZone const& zone) {
   if (count == 0) return 0;
   if (out == nullptr) ThrowInvalidParameter();
   series::Walk walk(Snapshot());
@@ -106,13 +123,13 @@ unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned i
   // Each entry is corrected for a change of offset as soon as it is written.
   class CorrectingSink final : public series::Sink {
    public:
-    CorrectingSink(TimeSeriesImpl const& series, DateTime const& from, DateTime* out)
-        : series_(series), from_(from), out_(out) {}
+    CorrectingSink(TimeSeriesImpl const& series, DateTime const& from, DateTime* out, TimeZone const& zone)
+        : series_(series), from_(from), out_(out), zone_(zone) {}
     bool Put(unsigned index, Local& current) override {
       DateTime local = series::ToDateTime(current);
-      out_[index] = local.ToUTCTime();
+      out_[index] = local.ToUTCTime(zone_);
       if (from_ > out_[index]) {
-        series_.CorrectForOffsetChange(from_, index, out_, local);
+        series_.CorrectForOffsetChange(from_, index, out_, local, zone_);
         current = series::FromDateTime(local);
       }
       return true;
@@ -122,25 +139,27 @@ unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned i
     TimeSeriesImpl const& series_;
     DateTime const& from_;
     DateTime* out_;
-  } sink(*this, from, out);
-  return walk.Next(LocalOf(from), count, sink);
+    TimeZone const& zone_;
+  } sink(*this, from, out, zone);
+  return walk.Next(LocalOf(from, zone), count, sink);
 }
 
 unsigned int TimeSeriesImpl::GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from,
-                                                          unsigned int count, DateTime* out) {
+                                                          unsigned int count, DateTime* out, TimeZone const& zone) {
   if (count == 0) return 0;
   if (out == nullptr) ThrowInvalidParameter();
   series::Walk walk(Snapshot());
   if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
-  ArraySink sink(out);
-  return walk.NextAfterStart(LocalOf(start), LocalOf(from), count, sink);
+  ArraySink sink(out, zone);
+  return walk.NextAfterStart(LocalOf(start, zone), LocalOf(from, zone), count, sink);
 }
 
-unsigned int TimeSeriesImpl::GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) {
+unsigned int TimeSeriesImpl::GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out,
+                                                   TimeZone const& zone) {
   if (from > to) return 0;
   if (out == nullptr) ThrowInvalidParameter();
   series::Walk walk(Snapshot());
-  Local const lower = LocalOf(from), upper = LocalOf(to);
+  Local const lower = LocalOf(from, zone), upper = LocalOf(to, zone);
 
   // The capacity estimate, in wrapping 32-bit arithmetic.
   uint32_t e = 1;
@@ -161,7 +180,7 @@ unsigned int TimeSeriesImpl::GetOccurrencesBetween(const DateTime& from, const D
       estimate >= 1 && static_cast<unsigned>(estimate) <= kMaxListing ? static_cast<unsigned>(estimate) : kMaxListing;
 
   if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
-  ListSink sink(capacity);
+  ListSink sink(capacity, zone);
   unsigned n = 0;
   if (!walk.Between(lower, upper, sink, n)) return 0;  // the array goes with the sink
   *out = sink.Release();
@@ -207,9 +226,14 @@ bool TimeSeriesImpl::NextTime(const DateTime& previous, DateTime& result) const 
 // form.
 void TimeSeriesImpl::CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out,
                                             DateTime& current) const {
+  CorrectForOffsetChange(from, index, out, current, TimeZone::Local());
+}
+
+void TimeSeriesImpl::CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out,
+                                            DateTime& current, TimeZone const& zone) const {
   if (!(from > out[index])) return;
   current = current + TimeSpan(kHour);
-  out[index] = current.ToUTCTime();
+  out[index] = current.ToUTCTime(zone);
 }
 
 }  // namespace QDataType

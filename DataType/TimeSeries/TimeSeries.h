@@ -177,6 +177,20 @@ class QDT_API TimeSeries {
   /// 1,000 under a millisecond step.
   virtual unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) = 0;
 
+  // --- In a zone named per call (TimeZone.h) --------------------------------
+  /// The three computations with the schedule walked in the wall time of
+  /// `zone` instead of the process's zone; times still cross in UTC. The
+  /// calls without a zone are these with TimeZone::Local().
+  ///@{
+  virtual unsigned int GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from, unsigned int count,
+                                                    DateTime* out, TimeZone const& zone) = 0;
+  virtual unsigned int GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out,
+                                          TimeZone const& zone) = 0;
+  virtual unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out,
+                                             TimeZone const& zone) = 0;
+  ///@}
+  // ---------------------------------------------------------------------------
+
   /// The stored value of each unit (GetDayOfWeek gives the mask).
   ///@{
   virtual int GetYear() = 0;

@@ -44,6 +44,13 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
                                             DateTime* out) override;
   unsigned int GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out) override;
   unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out) override;
+  // In a zone named per call (TimeZone.h).
+  unsigned int GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from, unsigned int count,
+                                            DateTime* out, TimeZone const& zone) override;
+  unsigned int GetNextOccurrences(const DateTime& from, unsigned int count, DateTime* out,
+                                  TimeZone const& zone) override;
+  unsigned int GetOccurrencesBetween(const DateTime& from, const DateTime& to, DateTime** out,
+                                     TimeZone const& zone) override;
 
   int GetYear() override;
   int GetMonth() override;
@@ -123,6 +130,9 @@ class QDT_API TimeSeriesImpl : public TimeSeries {
   // `from` is later than it, `current` moves one hour on and out[index] is
   // written again from it.
   void CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out, DateTime& current) const;
+  // The same in the wall time of `zone`.
+  void CorrectForOffsetChange(const DateTime& from, unsigned int index, DateTime* out, DateTime& current,
+                              TimeZone const& zone) const;
 
   int year_;
   int month_;

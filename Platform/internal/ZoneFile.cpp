@@ -7,16 +7,8 @@ namespace zone_internal {
 namespace {
 
 constexpr long long kDay = 86400;
-
-// Days from 1970-01-01 to y-m-d of the proleptic Gregorian calendar.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) noexcept {
-  y -= m <= 2;
-  long long const era = (y >= 0 ? y : y - 399) / 400;
-  unsigned const yoe = static_cast<unsigned>(y - era * 400);
-  unsigned const doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  unsigned const doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long long>(doe) - 719468;
-}
+constexpr int kMaxOffset = 26 * 3600;           // offsets of a file's types stay within +-26 hours
+constexpr long long kMaxInstant = 1LL << 62;    // and its instants within +-2^62 seconds
 
 // The year of day `days` since 1970-01-01.
 long long YearOfDay(long long days) noexcept {
@@ -27,6 +19,15 @@ long long YearOfDay(long long days) noexcept {
   unsigned const doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   unsigned const mp = (5 * doy + 2) / 153;
   return static_cast<long long>(yoe) + era * 400 + (mp >= 10);
+}
+
+long long FloorDiv(long long a, long long b) noexcept { return a / b - (a % b < 0); }
+
+// Beyond +-2^56 seconds (two billion years) a rule answers as at that
+// bound, far from any overflow of its arithmetic.
+long long Clamp(long long t) noexcept {
+  constexpr long long kBound = 1LL << 56;
+  return t < -kBound ? -kBound : t > kBound ? kBound : t;
 }
 
 bool IsLeap(long long y) noexcept { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); }
@@ -162,6 +163,15 @@ Counts CountsAt(unsigned char const* h) noexcept {
 
 }  // namespace
 
+long long DaysFromCivil(long long y, unsigned m, unsigned d) noexcept {
+  y -= m <= 2;
+  long long const era = (y >= 0 ? y : y - 399) / 400;
+  unsigned const yoe = static_cast<unsigned>(y - era * 400);
+  unsigned const doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  unsigned const doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
 void FooterRule::ChangesIn(long long year, long long& on, long long& off) const noexcept {
   on = ChangeInstant(start, year, standardOffset);
   off = ChangeInstant(end, year, daylightOffset);
@@ -169,12 +179,30 @@ void FooterRule::ChangesIn(long long year, long long& on, long long& off) const 
 
 int FooterRule::OffsetAt(long long t) const noexcept {
   if (!hasDaylight) return standardOffset;
-  long long const days = t >= 0 ? t / kDay : -((-t - 1) / kDay) - 1;
+  t = Clamp(t);
   long long on, off;
-  ChangesIn(YearOfDay(days), on, off);
+  ChangesIn(YearOfDay(FloorDiv(t, kDay)), on, off);
   // Daylight time across New Year (the southern hemisphere) ends before it
   // starts within one year.
   bool const daylight = on > off ? (t < off || t >= on) : (t >= on && t < off);
+  return daylight ? daylightOffset : standardOffset;
+}
+
+int FooterRule::LocalOffsetAt(long long local, bool second) const noexcept {
+  if (!hasDaylight) return standardOffset;
+  local = Clamp(local);
+  long long const year = YearOfDay(FloorDiv(local, kDay));
+  // The changes on the wall clock: the start in standard time, the end in
+  // daylight time. Taking back the step from one of them leaves the span in
+  // which daylight time holds on the chosen reading.
+  long long on = ChangeInstant(start, year, 0), off = ChangeInstant(end, year, 0);
+  int const step = daylightOffset - standardOffset;
+  if (second == (step >= 0)) {
+    off -= step;
+  } else {
+    on += step;
+  }
+  bool const daylight = on < off ? (local >= on && local < off) : !(local >= off && local < on);
   return daylight ? daylightOffset : standardOffset;
 }
 
@@ -215,31 +243,49 @@ ZoneTable ReadZoneTable(unsigned char const* data, size_t size) noexcept {
   Counts const c = CountsAt(h2);
   unsigned long long const body = c.time * 9 + c.type * 6 + c.chars + c.leap * 12 + c.isstd + c.isut;
   size_t const left = size - static_cast<size_t>((h2 + kHeader) - data);
-  // Leap seconds shift every instant: left to the C library.
-  if (c.time == 0 || c.type == 0 || c.leap != 0 || body > left) return table;
+  // Leap seconds shift every instant: such files are not read.
+  if (c.type == 0 || c.type > 256 || c.leap != 0 || body > left) return table;
   unsigned char const* const times = h2 + kHeader;
   unsigned char const* const indices = times + c.time * 8;
   unsigned char const* const types = indices + c.time;
   auto offsetOf = [types](unsigned long long k) { return static_cast<int>(static_cast<int32_t>(Be32(types + 6 * k))); };
   auto isDaylight = [types](unsigned long long k) { return types[6 * k + 4] != 0; };
+  for (unsigned long long k = 0; k < c.type; ++k) {
+    if (offsetOf(k) <= -kMaxOffset || offsetOf(k) >= kMaxOffset) return table;
+  }
 
   try {
     table.at.reserve(static_cast<size_t>(c.time));
     table.offsetFrom.reserve(static_cast<size_t>(c.time));
+    for (unsigned long long i = 0; i < c.time; ++i) {
+      long long const t = Be64(times + 8 * i);
+      if ((i > 0 && t <= table.at.back()) || t < -kMaxInstant || t > kMaxInstant || indices[i] >= c.type) {
+        return ZoneTable();
+      }
+      table.at.push_back(t);
+      table.offsetFrom.push_back(offsetOf(indices[i]));
+    }
+    // Each transition's two readings on the wall clock; before the first,
+    // the offset of type 0 stands as zoneinfo has it.
+    table.wallLate.resize(table.at.size());
+    table.wallEarly.resize(table.at.size());
+    int previous = offsetOf(0);
+    for (size_t i = 0; i < table.at.size(); ++i) {
+      int const next = table.offsetFrom[i];
+      table.wallLate[i] = table.at[i] + (previous > next ? previous : next);
+      table.wallEarly[i] = table.at[i] + (previous > next ? next : previous);
+      previous = next;
+    }
   } catch (...) {
     return ZoneTable();
   }
-  for (unsigned long long i = 0; i < c.time; ++i) {
-    long long const t = Be64(times + 8 * i);
-    if ((i > 0 && t <= table.at.back()) || indices[i] >= c.type) return ZoneTable();
-    table.at.push_back(t);
-    table.offsetFrom.push_back(offsetOf(indices[i]));
-  }
-  // Before the first transition: the first standard-time type, or type 0
-  // when every type is daylight time.
+  // Before the first transition: the first standard-time type, or the first
+  // transition's when every type is daylight time. Past the last one without
+  // a rule: the last transition's type, or the last type when there is none.
   unsigned long long first = 0;
   while (first < c.type && isDaylight(first)) ++first;
-  table.offsetBefore = offsetOf(first == c.type ? 0 : first);
+  table.offsetBefore = first < c.type ? offsetOf(first) : c.time > 0 ? table.offsetFrom[0] : offsetOf(0);
+  table.offsetAfter = c.time > 0 ? table.offsetFrom.back() : offsetOf(c.type - 1);
   table.usable = true;
 
   // The closing rule: "\n<rule>\n" after the data.
@@ -249,30 +295,57 @@ ZoneTable ReadZoneTable(unsigned char const* data, size_t size) noexcept {
   size_t n = 0;
   while (n < room && footer[1 + n] != '\n') ++n;
   if (n == room || n == 0) return table;  // unterminated, or no rule
-  if (!ParseFooter(reinterpret_cast<char const*>(footer + 1), n, table.footer)) return table;
+  if (!ParseFooter(reinterpret_cast<char const*>(footer + 1), n, table.footer)) {
+    // A rule that is there but not understood: the file is not read, rather
+    // than answered wrongly past its last transition.
+    return ZoneTable();
+  }
   table.footer.usable = true;
   return table;
 }
 
-bool ZoneTable::OffsetAt(long long t, int& offset) const noexcept {
-  if (!usable) return false;
-  if (t >= at.back()) {
-    if (!footer.usable) return false;
-    offset = footer.OffsetAt(t);
-    return true;
+namespace {
+
+// Python's bisect_right: the number of entries before the first one above
+// x, found by the same halving steps (the lists are ascending on the files
+// of the database; on others this still gives one defined answer).
+size_t BisectRight(std::vector<long long> const& list, long long x) noexcept {
+  size_t lo = 0, hi = list.size();
+  while (lo < hi) {
+    size_t const mid = lo + (hi - lo) / 2;
+    if (x < list[mid]) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
   }
-  if (t < at.front()) {
-    offset = offsetBefore;
-    return true;
-  }
+  return lo;
+}
+
+}  // namespace
+
+int ZoneTable::OffsetAt(long long t) const noexcept {
+  size_t const n = at.size();
+  if (n == 0 || t > at.back()) return footer.usable ? footer.OffsetAt(t) : offsetAfter;
+  if (t < at.front()) return offsetBefore;
   // The last transition at or before t.
-  size_t lo = 0, hi = at.size() - 1;  // at[lo] <= t < at[hi]
+  size_t lo = 0, hi = n - 1;  // at[lo] <= t, and t < at[hi] or hi = n - 1 = t's transition
+  if (t >= at[hi]) return offsetFrom[hi];
   while (hi - lo > 1) {
     size_t const mid = lo + (hi - lo) / 2;
     (at[mid] <= t ? lo : hi) = mid;
   }
-  offset = offsetFrom[lo];
-  return true;
+  return offsetFrom[lo];
+}
+
+int ZoneTable::LocalOffsetAt(long long local, bool second) const noexcept {
+  std::vector<long long> const& wall = second ? wallEarly : wallLate;
+  size_t const n = wall.size();
+  if (n != 0 && local < wall.front()) return offsetBefore;
+  if (n == 0 || local > wall.back()) {
+    return footer.usable ? footer.LocalOffsetAt(local, second) : offsetAfter;
+  }
+  return offsetFrom[BisectRight(wall, local) - 1];
 }
 
 }  // namespace zone_internal

@@ -1,22 +1,23 @@
-// The far future of a zone, read from its tz database file.
+// A zone's rules, read from its tz database file (TZif).
 //
 // A zone file lists the zone's transitions up to some year (2037 for the
 // files of most systems) and ends with a rule in the POSIX TZ form, e.g.
-// "EST5EDT,M3.2.0,M11.1.0", for every instant from its last transition on.
-// The C library evaluates that rule by parsing the text again on every
-// conversion past the last transition, which makes such a conversion ten
-// times dearer than one inside the list. `FooterRule` holds the rule parsed
-// once and evaluates it with the C library's own algorithm: the UTC year of
-// the instant, its two change instants, and the hemisphere test.
+// "EST5EDT,M3.2.0,M11.1.0", for every instant after its last transition.
+// `FooterRule` holds such a rule parsed once and evaluates it as the C
+// library and Python's zoneinfo do: the UTC year of an instant (the local
+// year of a wall reading), its two change instants, and the hemisphere test.
 //
 // `ZoneTable` holds the whole file: its transitions with the offset each one
-// brings, the offset before the first, and the closing rule, so that a
-// conversion is a binary search rather than a call into the C library, which
-// answers the same from the same file (a test compares the two in every zone).
+// brings, the offset before the first and after the last, each transition's
+// two wall-clock readings, and the closing rule. An instant is a binary
+// search; a wall reading is a search of the readings of the side asked for
+// (before or after a change that skips or repeats it), with zoneinfo's
+// choices at the edges, so that both agree on every file of the database.
 //
-// Only files and rules understood in full are used; anything else (a file
-// with leap seconds, no transitions, no rule, a rule with daylight time but
-// no change dates) leaves `usable` false, and the caller asks the C library.
+// Only files and rules understood in full are used: a file with leap
+// seconds, a type offset beyond 26 hours, instants beyond 2^62 seconds or a
+// closing rule that is there but not understood (daylight time without
+// change dates, say) leaves `usable` false.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +41,9 @@ struct ChangeDate {
   int seconds;  // local time of day of the change, may be negative or past 24 h
 };
 
+// Days from 1970-01-01 to y-m-d of the proleptic Gregorian calendar.
+QDT_API long long DaysFromCivil(long long y, unsigned m, unsigned d) noexcept;
+
 struct QDT_API FooterRule {
   bool usable = false;        // the rule holds from its table's last transition on
   int standardOffset = 0;     // seconds east of UTC
@@ -49,22 +53,44 @@ struct QDT_API FooterRule {
 
   // The offset at instant t, seconds east of UTC.
   int OffsetAt(long long t) const noexcept;
+  // The offset of the local reading `local` (wall-clock seconds from
+  // 1970-01-01), the change dates read in its local year: `second` false
+  // takes the offset before a change that skips or repeats the reading,
+  // true the one after.
+  int LocalOffsetAt(long long local, bool second) const noexcept;
   // The instants daylight time starts and ends in `year` (the UTC year of
   // the instants asked about); meaningful only with hasDaylight.
   void ChangesIn(long long year, long long& start, long long& end) const noexcept;
 };
 
-// A TZif file's transitions and closing rule.
+// A TZif file's transitions and closing rule, read the way Python's zoneinfo
+// reads them (the reference the tests compare with; on the files of the tz
+// database the C library gives the same answers).
 struct QDT_API ZoneTable {
-  bool usable = false;              // transitions read (leap-second files never are)
-  std::vector<long long> at;        // transition instants, ascending
+  bool usable = false;              // read in full (leap-second files never are)
+  std::vector<long long> at;        // transition instants, ascending; may be empty
   std::vector<int> offsetFrom;      // the offset from at[i] on, seconds east
+  // The two wall-clock readings of each transition: at[i] plus the larger
+  // (wallLate) and the smaller (wallEarly) of the offsets before and after
+  // it. A reading at or past wallLate[i] is past the transition on the first
+  // of two possible readings, one at or past wallEarly[i] on the second.
+  std::vector<long long> wallLate, wallEarly;
   int offsetBefore = 0;             // before at[0]: the first standard-time type's offset
-  FooterRule footer;                // from at.back() on, when footer.usable
+  int offsetAfter = 0;              // past the last transition when there is no usable rule
+  FooterRule footer;                // past the last transition, when footer.usable
 
-  // The offset at instant t; false when the table cannot say (past the last
-  // transition without a usable rule) and the C library is to be asked.
-  bool OffsetAt(long long t, int& offset) const noexcept;
+  // The offset at instant t, seconds east.
+  int OffsetAt(long long t) const noexcept;
+  // The offset of the local reading `local` (seconds on the wall clock from
+  // 1970-01-01): with `second` false the one in effect before a transition
+  // that skips or repeats it, with `second` true the one after.
+  int LocalOffsetAt(long long local, bool second) const noexcept;
+  // The old form: false when not usable.
+  bool OffsetAt(long long t, int& offset) const noexcept {
+    if (!usable) return false;
+    offset = OffsetAt(t);
+    return true;
+  }
 };
 
 // The table of a TZif file's contents (version 2 or later); not usable when

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "DataType/Calendar/TimeZone.h"
 #include "Platform/Zone.h"
 #include "Platform/internal/ZoneFile.h"
 #include "support/ScopedTZ.h"
@@ -91,6 +92,50 @@ TEST(ZoneFile, DamagedFilesAreNotUsed) {
   EXPECT_FALSE(Platform::zone_internal::ReadZoneTable(nullptr, 0).usable);
 }
 
+// What a file must hold to be read at all: a closing rule that is there but
+// not understood, an offset beyond 26 hours or an instant beyond 2^62
+// seconds refuse the whole file rather than answer wrongly; a file without
+// transitions is read (its rule, or its last type, holds everywhere).
+TEST(ZoneFile, RefusedAndAcceptedShapes) {
+  auto read = [](char const* name) {
+    std::ifstream in(std::string("/usr/share/zoneinfo/") + name, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  std::vector<unsigned char> const york = read("America/New_York"), utc = read("UTC");
+  if (york.empty() || utc.empty()) GTEST_SKIP() << "no America/New_York or UTC on this machine";
+  auto table = [](std::vector<unsigned char> const& bytes) {
+    return Platform::zone_internal::ReadZoneTable(bytes.data(), bytes.size());
+  };
+  ASSERT_TRUE(table(york).usable);
+  std::string const text(york.begin(), york.end());
+  size_t const rule = text.rfind("EST5EDT");
+  ASSERT_NE(rule, std::string::npos);
+  std::vector<unsigned char> garbled = york;
+  garbled[rule + 3] = '?';  // "EST?EDT,...": not a rule
+  EXPECT_FALSE(table(garbled).usable);
+
+  // The second header's counts start 44 + the first part's data in; its
+  // first type's offset follows the transitions and their indices.
+  auto counts = [](std::vector<unsigned char> const& b, size_t at, int k) {
+    return (static_cast<size_t>(b[at + 20 + 4 * k]) << 24) | (static_cast<size_t>(b[at + 21 + 4 * k]) << 16) |
+           (static_cast<size_t>(b[at + 22 + 4 * k]) << 8) | b[at + 23 + 4 * k];
+  };
+  size_t const second = 44 + counts(york, 0, 3) * 5 + counts(york, 0, 4) * 6 + counts(york, 0, 5) +
+                        counts(york, 0, 2) * 8 + counts(york, 0, 1) + counts(york, 0, 0);
+  size_t const times = counts(york, second, 3);
+  std::vector<unsigned char> farOffset = york;
+  farOffset[second + 44 + times * 9] = 0x7f;  // type 0 ~ +590 days
+  EXPECT_FALSE(table(farOffset).usable);
+  std::vector<unsigned char> farInstant = york;
+  farInstant[second + 44 + 8 * (times - 1)] = 0x7f;  // the last transition ~ +2^62.99
+  EXPECT_FALSE(table(farInstant).usable);
+
+  Platform::zone_internal::ZoneTable const none = table(utc);
+  ASSERT_TRUE(none.usable);
+  EXPECT_TRUE(none.at.empty());
+  for (long long t : {-(1LL << 50), 0LL, 1LL << 50}) EXPECT_EQ(none.OffsetAt(t), 0);
+}
+
 // The zones of the machine's tz database, as the vector file lists them.
 std::vector<std::string> Zones() {
   std::ifstream in;
@@ -142,7 +187,7 @@ TEST(ZoneFile, OffsetsMatchTheCLibraryInEveryZone) {
       if (table.OffsetAt(t, fromTable)) {
         ASSERT_EQ(fromTable, want) << zone << " at " << t;
       }
-      ASSERT_EQ(Platform::OffsetAt(t), want) << zone << " at " << t;
+      ASSERT_EQ(TimeZone::Local().GetOffset(t), want) << zone << " at " << t;
       ++checked;
     }
   }

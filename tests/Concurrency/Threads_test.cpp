@@ -1,11 +1,13 @@
 // Values shared between threads: several threads read one DateTime, one
 // BigDecimal and one blob at once (the DateTime fills its weekday cache from
 // whichever thread gets there first), and zone conversions run while another
-// thread re-reads the zone. Every thread checks its answers against ones
+// thread re-reads the zone, and eight threads convert in eight zones found
+// by name while another changes TZ. Every thread checks its answers against ones
 // computed before the threads started. Under ThreadSanitizer these are the
 // races a server module would meet.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <time.h>
 
 #include <atomic>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "DataType/Calendar/DateTime.h"
+#include "DataType/Calendar/TimeZone.h"
 #include "DataType/Collections/Binary.h"
 #include "DataType/Decimal/BigDecimal.h"
 #include "support/ScopedTZ.h"
@@ -162,6 +165,64 @@ TEST(SharedValues, ZoneConversionsWhileTheZoneIsReRead) {
       wrong += winter.GetTimeZoneBias() != 300;
     }
   });
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+// Each of 8 threads converts in a zone of its own, found by name, while a
+// ninth changes TZ and converts in the process's zone: the named zones never
+// look at TZ, so every answer equals the one computed before on one thread.
+TEST(SharedValues, EightZonesWhileTZChanges) {
+  testing_zone::ScopedTZ tz(testing_zone::kUSEastern);
+  char const* const names[8] = {"Asia/Tokyo",    "Europe/Berlin",    "America/New_York", "Australia/Sydney",
+                                "Asia/Kolkata",  "America/Santiago", "Pacific/Apia",     "Europe/Dublin"};
+  // Readings spread over 1900..2400, and the answers of one thread.
+  std::vector<DateTime> readings;
+  for (int i = 0; i < 400; ++i) {
+    readings.emplace_back(1900 + i * 500 / 400, 1 + i % 12, 1 + i * 7 % 28, i % 24, i * 13 % 60, i % 60);
+  }
+  struct Answers {
+    TimeZone const* zone;
+    std::vector<DateTime> local, utc, later;
+  };
+  std::vector<Answers> want;
+  for (char const* name : names) {
+    TimeZone const* zone = TimeZone::Find(name);
+    ASSERT_NE(zone, nullptr) << name;
+    Answers a{zone, {}, {}, {}};
+    for (DateTime const& d : readings) {
+      a.local.push_back(d.ToLocalTime(*zone));
+      a.utc.push_back(d.ToUTCTime(*zone));
+      a.later.push_back(zone->Lookup(d).later);
+    }
+    want.push_back(a);
+  }
+  std::atomic<int> wrong{0}, ready{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&, t] {
+      ready.fetch_add(1);
+      while (ready.load() < 9) std::this_thread::yield();
+      Answers const& a = want[static_cast<size_t>(t)];
+      for (int round = 0; round < 20; ++round) {
+        for (size_t i = 0; i < readings.size(); ++i) {
+          wrong += readings[i].ToLocalTime(*a.zone) != a.local[i];
+          wrong += readings[i].ToUTCTime(*a.zone) != a.utc[i];
+          wrong += a.zone->Lookup(readings[i]).later != a.later[i];
+        }
+      }
+    });
+  }
+  threads.emplace_back([&] {  // the one thread that touches TZ
+    ready.fetch_add(1);
+    while (ready.load() < 9) std::this_thread::yield();
+    DateTime const summer(2024, 7, 1, 12, 0, 0);
+    for (int i = 0; i < 400; ++i) {
+      bool const east = i % 2 == 0;
+      setenv("TZ", east ? testing_zone::kUSEastern : testing_zone::kCentralEurope, 1);
+      wrong += summer.ToLocalTime() != (east ? DateTime(2024, 7, 1, 8, 0, 0) : DateTime(2024, 7, 1, 14, 0, 0));
+    }
+  });
+  for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
 }
 

@@ -15,7 +15,7 @@ import sys
 import tzrelease
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-KINDS = ["zone", "dynamic", "timeseries"]
+KINDS = ["zone", "timezone", "dynamic", "timeseries"]
 
 
 def stale(path, generator):

@@ -16,6 +16,7 @@ namespace testing_zone {
 // tested against vectors made from the machine's database (ZoneVectors.h).
 constexpr char kCentralEurope[] = "CET-1CEST,M3.5.0,M10.5.0/3";  // UTC+1, +2 from March's last Sunday to October's
 constexpr char kUSEastern[] = "EST5EDT,M3.2.0,M11.1.0";          // UTC-5, -4 from March's 2nd Sunday to November's 1st
+constexpr char kJapan[] = "JST-9";                                // UTC+9 all year
 
 class ScopedTZ {
  public:

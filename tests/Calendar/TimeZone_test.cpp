@@ -1,0 +1,226 @@
+// TimeZone: every transition of every zone of the machine's tz database
+// against Python's zoneinfo (tests/data/gen_timezone_vectors.py), the names
+// Find accepts and refuses, POSIX rules with answers worked out by hand, and
+// the process's zone following TZ.
+#include <gtest/gtest.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DataType/Calendar/DateTime.h"
+#include "DataType/Calendar/TimeZone.h"
+#include "support/ScopedTZ.h"
+#include "support/ZoneVectors.h"
+
+namespace QDataType {
+namespace {
+
+using testing_zone::ScopedTZ;
+
+long long Seconds(DateTime const& d) { return d.Totime_t(); }
+
+// The process's zone is checked on every 16th zone (TZ set to its name):
+// the same answers through Local() and through the calls without a zone.
+TEST(TimeZoneVectors, EveryTransitionMatchesZoneinfo) {
+  std::ifstream in;
+  ASSERT_TRUE(testing_zone::OpenZoneVectors("timezone_vectors.txt", in));
+  std::string line, name;
+  TimeZone const* zone = nullptr;
+  bool process = false;
+  int zones = 0, transitions = 0, skipped = 0, repeated = 0;
+  auto checkZone = [&](TimeZone const& z, std::vector<long long> const& v, bool spec) {
+    long long const t = v[0];
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_EQ(z.GetOffset(t - 1 + k), v[1 + k]) << name << " at " << t - 1 + k;
+      if (spec) {  // the spec's conversion of the same instant
+        DateTime const utc(t - 1 + k, 0);
+        ASSERT_EQ(Seconds(utc.ToLocalTime()), t - 1 + k + v[1 + k]) << name << " at " << t - 1 + k;
+      }
+    }
+    long long const lo = std::min(v[1], v[3]), hi = std::max(v[1], v[3]);
+    long long const readings[4] = {t + lo - 1, t + lo, t + hi - 1, t + hi};
+    for (int r = 0; r < 4; ++r) {
+      long long const first = v[4 + 2 * r], second = v[5 + 2 * r];
+      DateTime const local(readings[r], 0);
+      LocalLookup const l = z.Lookup(local);
+      ASSERT_EQ(Seconds(l.earlier), readings[r] - first) << name << " reading " << readings[r];
+      ASSERT_EQ(Seconds(l.later), readings[r] - second) << name << " reading " << readings[r];
+      // Skipped readings take the smaller offset first (the one before the
+      // clocks went forward), repeated ones the larger.
+      LocalKind const kind = first == second ? LocalKind::Unique
+                             : first < second ? LocalKind::Skipped
+                                              : LocalKind::Repeated;
+      ASSERT_EQ(l.kind, kind) << name << " reading " << readings[r];
+      skipped += kind == LocalKind::Skipped;
+      repeated += kind == LocalKind::Repeated;
+      if (spec) {
+        ASSERT_EQ(Seconds(local.ToUTCTime()), readings[r] - first) << name << " reading " << readings[r];
+      }
+    }
+  };
+  std::unique_ptr<ScopedTZ> tz;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == 'Z') {
+      name = line.substr(2);
+      zone = TimeZone::Find(name.c_str());
+      ASSERT_NE(zone, nullptr) << name;
+      EXPECT_STREQ(zone->GetName(), name.c_str());
+      process = zones++ % 16 == 0;
+      tz.reset();
+      if (process) tz.reset(new ScopedTZ(name.c_str()));
+      continue;
+    }
+    std::istringstream s(line);
+    std::vector<long long> v;
+    for (long long x; s >> x;) v.push_back(x);
+    ASSERT_EQ(v.size(), 12u) << line;
+    checkZone(*zone, v, false);
+    if (process) checkZone(TimeZone::Local(), v, true);
+    ++transitions;
+  }
+  EXPECT_GT(zones, 300);
+  EXPECT_GT(transitions, 50000);
+  EXPECT_GT(skipped, 10000);
+  EXPECT_GT(repeated, 10000);
+}
+
+TEST(TimeZoneFind, NamesThatStayInsideTheFolder) {
+  std::string const longName(256, 'A');
+  struct {
+    char const* name;
+    bool found;
+  } const cases[] = {
+      {"Europe/Berlin", true},
+      {"UTC", true},
+      {"America/Argentina/Buenos_Aires", true},
+      {"EST5EDT,M3.2.0,M11.1.0", true},  // POSIX rules
+      {"<+0530>-5:30", true},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", true},
+      {"Nowhere/Zone", false},  // neither a file nor a rule
+      {"", false},
+      {"/usr/share/zoneinfo/UTC", false},  // absolute
+      {"../zoneinfo/UTC", false},
+      {"Europe/../UTC", false},
+      {"./UTC", false},
+      {"Europe//Berlin", false},
+      {"Europe/Berlin/", false},
+      {"Europe/Berlin\n", false},  // a control character
+      {"Europe/Berlin\x7f", false},
+      {longName.c_str(), false},
+      {"Europe", false},    // a folder
+      {"zone.tab", false},  // a file that is no zone
+      {"EST5EDT,M3.2.0", false},  // half a rule
+  };
+  for (auto const& c : cases) {
+    TimeZone const* const z = TimeZone::Find(c.name);
+    EXPECT_EQ(z != nullptr, c.found) << c.name;
+    if (z != nullptr) {
+      EXPECT_EQ(TimeZone::Find(c.name), z) << c.name;  // kept: the same pointer
+      EXPECT_STREQ(z->GetName(), c.name);
+    }
+  }
+  EXPECT_EQ(TimeZone::Find(nullptr), nullptr);
+  EXPECT_EQ(TimeZone::Find(std::string(255, 'A').c_str()), nullptr);  // long enough, but no such zone
+}
+
+// Answers worked out from the rules by hand.
+TEST(TimeZoneRules, PosixRulesGiveTheirOffsetsAndReadings) {
+  TimeZone const* const east = TimeZone::Find(testing_zone::kUSEastern);
+  TimeZone const* const india = TimeZone::Find("<+0530>-5:30");
+  ASSERT_NE(east, nullptr);
+  ASSERT_NE(india, nullptr);
+  EXPECT_EQ(east->GetOffset(DateTime(2026, 1, 15).Totime_t()), -5 * 3600);
+  EXPECT_EQ(east->GetOffset(DateTime(2026, 7, 15).Totime_t()), -4 * 3600);
+  EXPECT_EQ(east->GetOffset(DateTime(2026, 3, 8, 6, 59, 59).Totime_t()), -5 * 3600);  // 01:59:59 EST
+  EXPECT_EQ(east->GetOffset(DateTime(2026, 3, 8, 7, 0, 0).Totime_t()), -4 * 3600);    // 03:00:00 EDT
+  EXPECT_EQ(india->GetOffset(0), 19800);
+  EXPECT_EQ(india->GetOffset(1LL << 40), 19800);
+
+  struct {
+    DateTime local;
+    LocalKind kind;
+    DateTime earlier, later;
+  } const cases[] = {
+      // 02:30 on the second Sunday of March does not exist: 07:30 UTC read
+      // with EST (before), 06:30 UTC with EDT (after).
+      {DateTime(2026, 3, 8, 2, 30, 0, 250), LocalKind::Skipped, DateTime(2026, 3, 8, 7, 30, 0, 250),
+       DateTime(2026, 3, 8, 6, 30, 0, 250)},
+      // 01:30 on the first Sunday of November happens twice: EDT, then EST.
+      {DateTime(2026, 11, 1, 1, 30), LocalKind::Repeated, DateTime(2026, 11, 1, 5, 30), DateTime(2026, 11, 1, 6, 30)},
+      {DateTime(2026, 11, 1, 2, 0), LocalKind::Unique, DateTime(2026, 11, 1, 7, 0), DateTime(2026, 11, 1, 7, 0)},
+      {DateTime(2026, 11, 1, 0, 59, 59), LocalKind::Unique, DateTime(2026, 11, 1, 4, 59, 59),
+       DateTime(2026, 11, 1, 4, 59, 59)},
+      {DateTime(2400, 7, 4, 12, 0), LocalKind::Unique, DateTime(2400, 7, 4, 16, 0), DateTime(2400, 7, 4, 16, 0)},
+  };
+  for (auto const& c : cases) {
+    LocalLookup const l = east->Lookup(c.local);
+    EXPECT_EQ(l.kind, c.kind) << c.local.GetDay();
+    EXPECT_EQ(l.earlier, c.earlier) << c.local.GetDay();
+    EXPECT_EQ(l.later, c.later) << c.local.GetDay();
+    EXPECT_EQ(l.earlier.GetMillisecond(), c.local.GetMillisecond());
+    EXPECT_EQ(c.local.ToUTCTime(*east), c.earlier);  // the library's reading
+  }
+  EXPECT_EQ(DateTime(2026, 3, 8, 7, 30).ToLocalTime(*east), DateTime(2026, 3, 8, 3, 30));
+  EXPECT_EQ(DateTime(2026, 1, 1, 0, 0).ToLocalTime(*india), DateTime(2026, 1, 1, 5, 30));
+}
+
+TEST(TimeZoneUTC, AnswersZeroEverywhere) {
+  TimeZone const& utc = TimeZone::UTC();
+  EXPECT_STREQ(utc.GetName(), "UTC");
+  EXPECT_EQ(&utc, &TimeZone::UTC());
+  for (long long t : {-(1LL << 62), 0LL, 1LL << 40}) EXPECT_EQ(utc.GetOffset(t), 0);
+  DateTime const d(2026, 3, 29, 2, 30);
+  EXPECT_EQ(d.ToLocalTime(utc), d);
+  EXPECT_EQ(d.ToUTCTime(utc), d);
+  EXPECT_EQ(utc.Lookup(d).kind, LocalKind::Unique);
+}
+
+TEST(TimeZoneLocal, FollowsTZ) {
+  {
+    ScopedTZ tz(testing_zone::kCentralEurope);
+    TimeZone const& local = TimeZone::Local();
+    EXPECT_STREQ(local.GetName(), testing_zone::kCentralEurope);
+    EXPECT_EQ(&TimeZone::Local(), &local);
+    EXPECT_EQ(local.GetOffset(DateTime(2026, 7, 1).Totime_t()), 7200);
+    {
+      ScopedTZ inner(testing_zone::kUSEastern);
+      EXPECT_EQ(TimeZone::Local().GetOffset(DateTime(2026, 7, 1).Totime_t()), -4 * 3600);
+      EXPECT_EQ(DateTime(2026, 7, 1, 12, 0).ToLocalTime(), DateTime(2026, 7, 1, 8, 0));
+    }
+    EXPECT_EQ(&TimeZone::Local(), &local);  // the same value: the same zone again
+    EXPECT_EQ(DateTime(2026, 7, 1, 12, 0).ToLocalTime(), DateTime(2026, 7, 1, 14, 0));
+  }
+  {
+    ScopedTZ tz("");  // set but empty: UTC
+    EXPECT_EQ(TimeZone::Local().GetOffset(DateTime(2026, 7, 1).Totime_t()), 0);
+  }
+  {
+    ScopedTZ tz(":Asia/Tokyo");  // a leading colon, as the C library reads it
+    EXPECT_EQ(TimeZone::Local().GetOffset(0), 9 * 3600);
+  }
+  // TZ values no table holds are answered by the C library itself.
+  for (char const* odd : {"Nowhere/Zone", "EST5EDT4", "right/Europe/Berlin"}) {
+    ScopedTZ tz(odd);
+    for (long long t : {0LL, 1782000000LL, 1800000000LL, 4102444800LL}) {
+      time_t const tt = static_cast<time_t>(t);
+      struct tm tm;
+      ASSERT_NE(localtime_r(&tt, &tm), nullptr);
+      EXPECT_EQ(TimeZone::Local().GetOffset(t), tm.tm_gmtoff) << odd << " at " << t;
+    }
+  }
+}
+
+TEST(TimeZoneDatabase, VersionIsTheInstalledRelease) {
+  std::string const want = testing_zone::MachineTzRelease();
+  EXPECT_EQ(TimeZone::GetDatabaseVersion(), want == "unknown" ? std::string() : want);
+}
+
+}  // namespace
+}  // namespace QDataType

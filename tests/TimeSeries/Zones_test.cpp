@@ -1,0 +1,60 @@
+// A per-user schedule: "weekdays at 09:30" walked in each user's zone, across
+// Europe's change to summer time, and the calls without a zone being the
+// same calls in the process's zone.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "DataType/Calendar/TimeZone.h"
+#include "Schedules.h"
+#include "support/ScopedTZ.h"
+
+namespace QDataType {
+namespace {
+
+using testing_series::Rule;
+using testing_zone::ScopedTZ;
+
+constexpr int kWeekdays = 0x3E;  // Monday to Friday
+
+TEST(TimeSeriesZones, WeekdaysAtNineThirtyInThreeZones) {
+  auto const series = Rule().Fixed(testing_series::kDow, kWeekdays).At(9, 30).Make();
+  DateTime const from(2026, 3, 27, 0, 0);  // a Friday; Europe changes on Sunday the 29th
+  struct {
+    char const* zone;
+    DateTime want[3];
+  } const cases[] = {
+      {testing_zone::kJapan, {DateTime(2026, 3, 27, 0, 30), DateTime(2026, 3, 30, 0, 30), DateTime(2026, 3, 31, 0, 30)}},
+      {testing_zone::kCentralEurope,
+       {DateTime(2026, 3, 27, 8, 30), DateTime(2026, 3, 30, 7, 30), DateTime(2026, 3, 31, 7, 30)}},
+      {testing_zone::kUSEastern,
+       {DateTime(2026, 3, 27, 13, 30), DateTime(2026, 3, 30, 13, 30), DateTime(2026, 3, 31, 13, 30)}},
+  };
+  for (auto const& c : cases) {
+    TimeZone const* const zone = TimeZone::Find(c.zone);
+    ASSERT_NE(zone, nullptr);
+    DateTime out[3];
+    ASSERT_EQ(series->GetNextOccurrences(from, 3, out, *zone), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(out[i], c.want[i]) << c.zone << " " << i;
+    DateTime after[3];
+    ASSERT_EQ(series->GetNextOccurrencesAfterStart(from, from, 3, after, *zone), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], c.want[i]) << c.zone << " " << i;
+    DateTime* between = nullptr;
+    ASSERT_EQ(series->GetOccurrencesBetween(from, c.want[2], &between, *zone), 3u);
+    std::unique_ptr<DateTime[]> owned(between);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(between[i], c.want[i]) << c.zone << " " << i;
+
+    ScopedTZ tz(c.zone);  // the same calls in the process's zone
+    DateTime same[3];
+    ASSERT_EQ(series->GetNextOccurrences(from, 3, same), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(same[i], c.want[i]) << c.zone << " " << i;
+    DateTime* listed = nullptr;
+    ASSERT_EQ(series->GetOccurrencesBetween(from, c.want[2], &listed), 3u);
+    std::unique_ptr<DateTime[]> ownedListed(listed);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(listed[i], c.want[i]) << c.zone << " " << i;
+  }
+}
+
+}  // namespace
+}  // namespace QDataType
