@@ -12,6 +12,10 @@
 #        finding is written to build/campaign/<target>-findings/ and printed in
 #        base64; the log is build/campaign/<target>.log and its last lines hold
 #        libFuzzer's final statistics (executions, cov, ft).
+#
+# FUZZ_PORTABLE=1 fuzzes the portable code that other targets run (QDT_PORTABLE,
+# none of the x86-64 instructions), built in build/fuzz-portable, with its own
+# working corpus build/campaign/<target>-portable; merge takes that corpus too.
 # merge  minimises the checked-in corpus together with the working corpus
 #        (libFuzzer -merge=1 into a fresh folder) and replaces
 #        fuzz/corpus/<target> with the result.
@@ -23,16 +27,25 @@ mode=${1:?usage: campaign.sh run|merge <target> [cpu-minutes] [flags...]}
 target=${2:?usage: campaign.sh run|merge <target> [cpu-minutes] [flags...]}
 shift 2
 
+fuzz_build=build/fuzz
+variant=()
+suffix=
+if [ "${FUZZ_PORTABLE:-0}" = 1 ]; then
+  fuzz_build=build/fuzz-portable
+  variant=(-DQDT_PORTABLE=ON)
+  suffix=-portable
+fi
+
 build_targets() {
   local fz="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-  cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+  cmake -S . -B "$fuzz_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
     -DQDT_SHARED=OFF -DQDT_BUILD_TESTS=OFF -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF -DQDT_BUILD_FUZZ=ON \
-    -DCMAKE_CXX_FLAGS="$fz" >/dev/null
-  nice -n 10 cmake --build build/fuzz -j"$(nproc)" --target "$target" >/dev/null
+    ${variant[@]+"${variant[@]}"} -DCMAKE_CXX_FLAGS="$fz" >/dev/null
+  nice -n 10 cmake --build "$fuzz_build" -j"$(nproc)" --target "$target" >/dev/null
 }
 
-binary=$root/build/fuzz/fuzz/$target
-work=$root/build/campaign/$target
+binary=$root/$fuzz_build/fuzz/$target
+work=$root/build/campaign/$target$suffix
 checked=$root/fuzz/corpus/$target
 regressions=$root/fuzz/regressions/$target
 
@@ -44,7 +57,7 @@ run)
   mkdir -p "$work" "$work-findings" "$checked"
   starts=("$checked")
   [ -d "$regressions" ] && starts+=("$regressions")
-  log=$root/build/campaign/$target.log
+  log=$root/build/campaign/$target$suffix.log
   nice -n 19 "$binary" -max_total_time=1000000 -print_final_stats=1 -artifact_prefix="$work-findings/" \
     "$@" "$work" "${starts[@]}" >"$log" 2>&1 &
   pid=$!
@@ -75,10 +88,10 @@ run)
   ;;
 merge)
   build_targets
-  fresh=$root/build/campaign/$target-merged
+  fresh=$root/build/campaign/$target$suffix-merged
   rm -rf "$fresh"
   mkdir -p "$fresh" "$work" "$checked"
-  "$binary" -merge=1 "$fresh" "$checked" "$work" >"$root/build/campaign/$target-merge.log" 2>&1
+  "$binary" -merge=1 "$fresh" "$checked" "$work" >"$root/build/campaign/$target$suffix-merge.log" 2>&1
   rm -rf "$checked"
   mv "$fresh" "$checked"
   echo "$target: $(find "$checked" -type f | wc -l) files in fuzz/corpus/$target"

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite:
 #   1. g++ build (warnings are errors), unit tests, benchmarks compiled;
-#   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
-#   3. clang build against clang's own standard library (libc++, GoogleTest
+#   2. g++ build of the portable code only (QDT_PORTABLE: none of the x86-64
+#      instructions, the code other targets run), unit tests;
+#   3. clang build with AddressSanitizer + UndefinedBehaviorSanitizer, unit tests;
+#   4. clang build against clang's own standard library (libc++, GoogleTest
 #      compiled from source with the same flags): library, unit tests, and the
 #      tiny consumer project built against its installed tree;
-#   4. clang build with ThreadSanitizer, the tests of values shared between
+#   5. clang build with ThreadSanitizer, the tests of values shared between
 #      threads (tests/Concurrency and the thread tests of the stored times and
 #      schedules);
-#   5. the API reference (Doxygen; an undocumented public symbol fails), then a
+#   6. the API reference (Doxygen; an undocumented public symbol fails), then a
 #      tiny project built against the installed tree, through add_subdirectory
 #      and, from the Debian package unpacked into a scratch root, by pkg-config;
-#   6. the libFuzzer targets: every checked-in input replayed (a failure is a
+#   7. the libFuzzer targets: every checked-in input replayed (a failure is a
 #      regression), then each target run briefly for new inputs (FUZZ_SECONDS,
 #      default 20; findings are reported, not gating).
 set -euo pipefail
@@ -46,6 +48,12 @@ echo "== g++ build and tests"
 cmake -S . -B build/gcc -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ -DQDT_WERROR=ON >/dev/null
 cmake --build build/gcc -j"$jobs"
 run_ctest build/gcc build/gcc-ctest.log || true
+
+echo "== g++ build of the portable code only (no x86-64 instructions), unit tests"
+cmake -S . -B build/portable -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ -DQDT_WERROR=ON \
+  -DQDT_PORTABLE=ON -DQDT_BUILD_BENCH=OFF -DQDT_BUILD_EXAMPLES=OFF >/dev/null
+cmake --build build/portable -j"$jobs"
+run_ctest build/portable build/portable-ctest.log || true
 
 echo "== clang build with AddressSanitizer + UndefinedBehaviorSanitizer"
 san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"

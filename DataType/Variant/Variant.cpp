@@ -8,9 +8,6 @@
 namespace QDataType {
 
 static_assert(sizeof(void*) == sizeof(uint64_t), "the value field holds a pointer");
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the value field keeps narrow numbers in its low bytes: little-endian hosts only"
-#endif
 
 VariantException::VariantException() = default;
 VariantException::VariantException(VariantException const& other) = default;

@@ -451,8 +451,8 @@ class QDT_API Variant {
   Variant(DATA_TYPE type, uint64_t value, QBase::Buffer* buffer) noexcept
       : type_(type), value_(value), buffer_(buffer), contract_(nullptr) {}
 
-  // The value field: a number in its low bytes (the rest zero), or the
-  // owning pointer.
+  // The value field: a number in its first bytes in memory (copied in and
+  // out, so the same on any host; the rest zero), or the owning pointer.
   template <class T>
   static uint64_t Bits(T value) noexcept {
     static_assert(sizeof(T) <= sizeof(uint64_t), "fits the value field");

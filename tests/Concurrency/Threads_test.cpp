@@ -62,9 +62,11 @@ TEST(SharedValues, DateTimeConstOperationsFillTheCacheOnce) {
             unsigned char record[44];
             wrong += shared.SaveObj(sizeof record, record, 0) != 0;
             // The cache words are -1 or the computed values, never a mix of bytes.
-            int32_t week, weekday;
-            std::memcpy(&week, record + 32, 4);
-            std::memcpy(&weekday, record + 36, 4);
+            auto const word = [&record](int at) {  // little-endian
+              return static_cast<int32_t>(uint32_t{record[at]} | uint32_t{record[at + 1]} << 8 |
+                                          uint32_t{record[at + 2]} << 16 | uint32_t{record[at + 3]} << 24);
+            };
+            int32_t const week = word(32), weekday = word(36);
             wrong += !((week == -1 || week == 3) && (weekday == -1 || weekday == 6));
             break;
           }

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -81,10 +82,10 @@ T FromBits(std::string const& hex) {
 }
 template <class T>
 std::string Hex(T value) {
-  unsigned long long bits = 0;
-  std::memcpy(&bits, &value, sizeof value);
+  std::conditional_t<sizeof value == 4, uint32_t, uint64_t> bits;  // the value's own width, any byte order
+  std::memcpy(&bits, &value, sizeof bits);
   char out[20];
-  std::snprintf(out, sizeof out, sizeof value == 4 ? "%08llx" : "%016llx", bits);
+  std::snprintf(out, sizeof out, sizeof value == 4 ? "%08llx" : "%016llx", static_cast<unsigned long long>(bits));
   return out;
 }
 

@@ -13,11 +13,11 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "DataType/Decimal/internal/Limbs.h"
+
+#if QDT_DECIMAL_SSE2
 #include <emmintrin.h>
 #endif
-
-#include "DataType/Decimal/internal/Limbs.h"
 
 namespace QDataType {
 namespace decimal {
@@ -29,6 +29,17 @@ constexpr bool kWordParse = true;
 #else
 constexpr bool kWordParse = false;
 #endif
+
+// Eight bytes of text as a word whose low byte is the first, on any host
+// (a byte swap where the host is big-endian).
+inline std::uint64_t LoadWord(char const* p) noexcept {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  w = __builtin_bswap64(w);
+#endif
+  return w;
+}
 
 // Eight ASCII digits, in memory order in a little-endian word, to their
 // value: all lanes at once.
@@ -63,7 +74,7 @@ inline Limb ParseDigits(char const* p, int n) noexcept {
   return v;
 }
 
-#if defined(__SSE2__)
+#if QDT_DECIMAL_SSE2
 // The sixteen digit values (0 to 9) in the bytes of t, the first the most
 // significant: pairs, then fours, then eights, by multiply-adds of
 // neighbouring lanes.
@@ -81,7 +92,7 @@ inline Limb Value16(__m128i t) noexcept {
 
 // Exactly 18 digits.
 inline Limb Parse18(char const* p) noexcept {
-#if defined(__SSE2__)
+#if QDT_DECIMAL_SSE2
   __m128i const x = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p + 2));
   return static_cast<Limb>(p[0] - '0') * 100000000000000000ull + static_cast<Limb>(p[1] - '0') * 10000000000000000ull +
          Value16(_mm_sub_epi8(x, _mm_set1_epi8('0')));
@@ -142,7 +153,7 @@ inline void Write8(char* out, std::uint32_t v) noexcept {
 // multiply-high), each of those into two of two, each of those into two of
 // one, every lane in the order the digits are written.
 inline Wide DigitsPairWord(std::uint32_t high, std::uint32_t low) noexcept {
-#if defined(__SSE2__)
+#if QDT_DECIMAL_SSE2
   __m128i const x = _mm_set_epi64x(low, high);  // 64-bit lanes: high, low
   // x / 10^4 for x < 10^8: (x * 0xD1B71759) >> 45.
   __m128i const q = _mm_srli_epi64(_mm_mul_epu32(x, _mm_set1_epi64x(0xD1B71759)), 45);
@@ -172,7 +183,7 @@ inline Wide Digits16Word(Limb v) noexcept {
 // Stores a 128-bit word with one store where the target has one (so that a
 // load of any part of it is forwarded from the store).
 inline void Store16(char* out, Wide w) noexcept {
-#if defined(__SSE2__)
+#if QDT_DECIMAL_SSE2
   __m128i const low = _mm_cvtsi64_si128(static_cast<long long>(static_cast<Limb>(w)));
   __m128i const high = _mm_cvtsi64_si128(static_cast<long long>(static_cast<Limb>(w >> 64)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(low, high));
@@ -182,7 +193,7 @@ inline void Store16(char* out, Wide w) noexcept {
 }
 
 inline void Write16(char* out, Limb v) noexcept {
-#if defined(__SSE2__)
+#if QDT_DECIMAL_SSE2
   Store16(out, Digits16Word(v));
 #else
   Write8(out, static_cast<std::uint32_t>(v / 100000000ull));

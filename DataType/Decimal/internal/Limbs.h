@@ -17,6 +17,21 @@
 #include <cstdint>
 #include <cstring>
 
+// x86-64 instructions (the 128-by-64-bit divide below, SSE2 lanes in the
+// digit text) are used where the compiler targets them. QDT_PORTABLE (the
+// build option of that name) keeps to portable C++ on every target, so that
+// the code other targets run is built and tested on x86-64 too.
+#if defined(__x86_64__) && !defined(QDT_PORTABLE)
+#define QDT_DECIMAL_X86_64 1
+#else
+#define QDT_DECIMAL_X86_64 0
+#endif
+#if defined(__SSE2__) && !defined(QDT_PORTABLE)
+#define QDT_DECIMAL_SSE2 1
+#else
+#define QDT_DECIMAL_SSE2 0
+#endif
+
 namespace QDataType {
 namespace decimal {
 
@@ -87,7 +102,7 @@ inline Limb DivBase(Limb hi, Limb lo, Limb& remainder) noexcept {
 
 // (hi * 2^64 + lo) / d for hi < d.
 inline Limb DivWide(Limb hi, Limb lo, Limb d, Limb& remainder) noexcept {
-#if defined(__x86_64__)
+#if QDT_DECIMAL_X86_64
   Limb q, r;
   __asm__("divq %4" : "=a"(q), "=d"(r) : "a"(lo), "d"(hi), "rm"(d));
   remainder = r;
