@@ -63,7 +63,7 @@ if [ "$arch" = arm64 ]; then
     as_root dpkg --add-architecture arm64
     as_root apt-get update -qq
   fi
-  apt_install libc6:arm64 libicu-dev:arm64 libgmp-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64
+  apt_install libc6:arm64 libicu-dev:arm64 libgmp-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64 libfmt-dev:arm64
   # The target's loader and libraries are in their multiarch places.
   echo "set(CMAKE_CROSSCOMPILING_EMULATOR $qemu)" >>"$toolchain"
   tzdir=/usr/share/zoneinfo
