@@ -34,11 +34,11 @@ TEST(TimeZoneVectors, EveryTransitionMatchesZoneinfo) {
   TimeZone const* zone = nullptr;
   bool process = false;
   int zones = 0, transitions = 0, skipped = 0, repeated = 0;
-  auto checkZone = [&](TimeZone const& z, std::vector<long long> const& v, bool spec) {
+  auto checkZone = [&](TimeZone const& z, std::vector<long long> const& v, bool zoneFreeCall) {
     long long const t = v[0];
     for (int k = 0; k < 3; ++k) {
       ASSERT_EQ(z.GetOffset(t - 1 + k), v[1 + k]) << name << " at " << t - 1 + k;
-      if (spec) {  // the spec's conversion of the same instant
+      if (zoneFreeCall) {  // the call without a zone, on the same instant
         DateTime const utc(t - 1 + k, 0);
         ASSERT_EQ(Seconds(utc.ToLocalTime()), t - 1 + k + v[1 + k]) << name << " at " << t - 1 + k;
       }
@@ -59,7 +59,7 @@ TEST(TimeZoneVectors, EveryTransitionMatchesZoneinfo) {
       ASSERT_EQ(l.kind, kind) << name << " reading " << readings[r];
       skipped += kind == LocalKind::Skipped;
       repeated += kind == LocalKind::Repeated;
-      if (spec) {
+      if (zoneFreeCall) {
         ASSERT_EQ(Seconds(local.ToUTCTime()), readings[r] - first) << name << " reading " << readings[r];
       }
     }
