@@ -7,10 +7,13 @@
 /// whose epoch is 1970-01-01 00:00:00 UTC (Unix time, leap seconds not
 /// counted, as DateTime does not count them either). SysMilliseconds is that
 /// clock's time point at DateTime's resolution. ToSysTime is exact for every
-/// DateTime; FromSysTime is exact from 0001-01-01 to 65535-12-31 23:59:59.999
-/// and saturates beyond, as the Unix-time constructor
-/// `DateTime(seconds, millisecond)` does (it is that constructor, given the
-/// floor of the seconds and the millisecond within the second). Biases are 0.
+/// DateTime; FromSysTime is exact from 0001-01-01 to 65535-12-31 23:59:59.999.
+/// It is the Unix-time constructor `DateTime(seconds, millisecond)`, given the
+/// floor of the seconds and the millisecond within the second, so beyond the
+/// calendar it answers as that constructor does: later instants stop at
+/// 65535-12-31 23:59:59 with their millisecond, and earlier ones give
+/// 0001-01-01 with the time of day that the `double` form gives a day number
+/// below the calendar (ceil(date) - date), not midnight. Biases are 0.
 /// Durations convert through TimeSpan (see TimeSpan.h):
 /// @code
 ///   DateTime const due = FromSysTime(std::chrono::time_point_cast<std::chrono::milliseconds>(
@@ -34,7 +37,7 @@ inline SysMilliseconds ToSysTime(DateTime const& utc) noexcept {
   return SysMilliseconds(std::chrono::milliseconds(DateTime::ToMilliseconds(utc) - kUnixEpoch));
 }
 
-/// The UTC DateTime of `t`, saturating at the calendar's ends.
+/// The UTC DateTime of `t` (beyond the calendar, see above).
 inline DateTime FromSysTime(SysMilliseconds t) noexcept {
   long long const ms = t.time_since_epoch().count();
   long long seconds = ms / 1000;
