@@ -11,7 +11,6 @@
 #include "DataType/Decimal/BigDecimal.h"
 #include "DataType/Decimal/internal/Limbs.h"  // the crossovers, in limbs
 
-#ifdef QDT_HAVE_GMP
 #include <gmp.h>
 
 namespace {
@@ -481,8 +480,3 @@ TEST(BigDecimalVersusGmp, MillionDigitOperands) {
 
 }  // namespace
 
-#else
-
-TEST(BigDecimalVersusGmp, RequiresGmp) { GTEST_SKIP() << "GMP not found"; }
-
-#endif
