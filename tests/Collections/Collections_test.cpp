@@ -8,10 +8,9 @@
 #include <memory>
 #include <random>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "DataType/DataType.h"
+#include "Collections/RecordingContract.h"
 #include "support/HugeBlob.h"
 
 #if defined(__has_feature)
@@ -34,27 +33,7 @@ struct Destroy {
 };
 using CollectionPtr = std::unique_ptr<BinaryCollection, Destroy>;
 using testing_blobs::HugeBlob;
-
-// Records every call; refuses Reserve call number `refuseAt` (from 0) with `code`.
-class RecordingContract : public QBase::MemoryContract {
- public:
-  explicit RecordingContract(int refuseAt = -1, int code = 12) : refuseAt_(refuseAt), code_(code) {}
-  long AddReference() override { return ++references; }
-  long DropReference() override { return --references; }
-  int Reserve(size_t size, int flag) override {
-    calls.push_back("Reserve(" + std::to_string(size) + "," + std::to_string(flag) + ")");
-    return reserves_++ == refuseAt_ ? code_ : 0;
-  }
-  int Release(size_t size) override {
-    calls.push_back("Release(" + std::to_string(size) + ")");
-    return 0;
-  }
-  Texts calls;
-  long references = 0;
-
- private:
-  int refuseAt_, code_, reserves_ = 0;
-};
+using testing_contracts::RecordingContract;
 
 V Bytes(Binary const* b) {
   auto const* p = static_cast<unsigned char const*>(b->GetData());
@@ -108,12 +87,11 @@ TEST(Binary, ViewsMoveOverReusedStorage) {
   EXPECT_EQ(Bytes(BinaryPtr(CreateBinary(3)).get()), (V{0, 0, 0}));
   BinaryPtr b(Make({1, 2, 3, 4, 5, 6, 7, 8}));
   void* const block = b->GetData();
-  b->SetData(nullptr, 0);
+  b->SetData(nullptr, 0);  // size 0 changes nothing
   b->SetSize(0);
   EXPECT_EQ(Bytes(b.get()), (V{1, 2, 3, 4, 5, 6, 7, 8}));
   b->SetData(V{9, 9, 9}.data(), 3);
-  EXPECT_EQ(b->GetData(), block);
-  EXPECT_EQ(Storage(b.get()), (V{9, 9, 9, 4, 5, 6, 7, 8}));
+  EXPECT_TRUE(b->GetData() == block && Storage(b.get()) == (V{9, 9, 9, 4, 5, 6, 7, 8}));
   b->SetSize(2);
   EXPECT_EQ(Bytes(b.get()), (V{9, 9}));
   b->Rewind();
@@ -265,10 +243,9 @@ Texts Entries(StringCollection const& c) {
 
 TEST(StringCollection, CopiesTextsKeepsEmptyEntriesAndAppendsCopies) {
   std::unique_ptr<StringCollection> c(CreateStringCollection()), other(CreateStringCollection());
-  QBase::WString text;
+  QBase::WString text{'a', 'b', 'c'};
   c->Add(nullptr);
-  c->Add(text.c_str());
-  text = {'a', 'b', 'c'};
+  c->Add(text.c_str() + 3);
   c->Add(text.c_str());
   text[0] = 'z';
   EXPECT_EQ(Entries(*c), (Texts{"<null>", "", "abc"}));
@@ -292,10 +269,7 @@ TEST(ReferenceCountedObjectCollection, HoldsOneReferencePerEntry) {
   } a, b;
   {
     auto c = CreateReferenceCountedObjectCollection();
-    c->Add(&a, 7);
-    c->Add(nullptr, 5);
-    c->Add(&b, 1);
-    c->Add(&b, ~0ull);
+    for (auto [object, tag] : {std::make_pair(&a, 7ull), {nullptr, 5ull}, {&b, 1ull}, {&b, ~0ull}}) c->Add(object, tag);
     EXPECT_TRUE(a.references == 2 && b.references == 3);
     {
       QBase::SmartPtrI<QBase::ReferenceCountedObject> p = c->GetAt(0);

@@ -8,15 +8,11 @@
 #include <clocale>
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <sstream>
-#include <stdexcept>
-#include <string>
-#include <type_traits>
 #include <variant>
-#include <vector>
 
 #include "DataType/DataType.h"
+#include "Collections/RecordingContract.h"
 #include "Variant/VariantTestPeer.h"
 #include "support/HugeBlob.h"
 
@@ -27,7 +23,6 @@ using QBase::WString;
 using Texts = std::vector<std::string>;
 
 WString W(char16_t const* s) { return WString(s, s + std::char_traits<char16_t>::length(s)); }
-// A returned text, or "<null>" for one made from a null pointer.
 std::string Str(QBase::ReturnString const& s) { return s.GetString() == nullptr ? "<null>" : s.GetString(); }
 WString WStr(QBase::ReturnWString const& s) { return s.GetString() == nullptr ? W(u"<null>") : WString(s.GetString()); }
 
@@ -41,27 +36,7 @@ std::string Thrown(F f) {
   return "nothing thrown";
 }
 
-// Records every call; refuses Reserve call number `refuseAt` (from 0).
-class RecordingContract : public QBase::MemoryContract {
- public:
-  explicit RecordingContract(int refuseAt = -1) : refuseAt_(refuseAt) {}
-  long AddReference() override { return ++references; }
-  long DropReference() override { return --references; }
-  int Reserve(size_t size, int flag) override {
-    calls.push_back("Reserve(" + std::to_string(size) + "," + std::to_string(flag) + ")");
-    return reserves_++ == refuseAt_ ? 8 : 0;
-  }
-  int Release(size_t size) override {
-    calls.push_back("Release(" + std::to_string(size) + ")");
-    return 0;
-  }
-  void RefuseFrom(int call) { refuseAt_ = reserves_ + call; }
-  Texts calls;
-  long references = 0;
-
- private:
-  int refuseAt_, reserves_ = 0;
-};
+using testing_contracts::RecordingContract;
 
 using Binaries = std::unique_ptr<Binary>;
 Binaries Blob(std::vector<unsigned char> const& bytes) { return Binaries(CreateBinary(bytes.data(), bytes.size())); }
@@ -71,10 +46,9 @@ GUID const kGuid{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
 
 template <class T, class Bits>
 T FromBits(std::string const& hex) {
-  Bits bits = static_cast<Bits>(std::stoull(hex, nullptr, 16));
+  Bits const bits = static_cast<Bits>(std::stoull(hex, nullptr, 16));
   T value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return *static_cast<T*>(std::memcpy(&value, &bits, sizeof value));
 }
 template <class T>
 std::string Hex(T value) {
@@ -179,11 +153,9 @@ TEST(VariantModel, KindsCopiesAndSwap) {
   for (auto const& m : made) EXPECT_TRUE(Variant(m.first).GetVarType() == m.second && !m.first.IsNull());
   EXPECT_TRUE(Variant().GetVarType() == Variant::VAR_EMPTY && Variant().IsNull());
   EXPECT_TRUE(Variant(CellFmtData(0, CellFmtDataTypeNull, kGuid), nullptr).IsNull());
-  Variant fromNull(static_cast<char const*>(nullptr), nullptr);
+  Variant fromNull(static_cast<char const*>(nullptr), nullptr), d;
   EXPECT_TRUE(fromNull.GetVarType() == Variant::VAR_WSTRING && *fromNull.GetRawWString() == Variant::String());
-  EXPECT_TRUE(Variant(static_cast<unsigned short const*>(nullptr), nullptr) == "");
   EXPECT_EQ(Variant(static_cast<Binary const*>(nullptr), nullptr).ToBinary()->GetSize(), 0u);
-  Variant d;
   d.SetTime(kWhen);
   EXPECT_EQ(d.GetVarType(), Variant::VAR_TIME);
   d.SetDate(kWhen);
@@ -198,13 +170,10 @@ TEST(VariantModel, KindsCopiesAndSwap) {
   Variant copy(v);
   v = "changed";
   EXPECT_TRUE(copy == W(u"inside").c_str() && v == "changed");
-  for (auto const& set : std::initializer_list<void (*)(Variant&)>{
-           [](Variant& x) { x = kWhen; }, [](Variant& x) { x = BigDecimal("2.50", nullptr); },
-           [](Variant& x) { x = CellFmtData(1.5, CellFmtDataTypeDefault, kGuid); }}) {
-    set(v);
-    Variant const before(v);
+  for (Variant const& value : {Variant(kWhen, nullptr), Variant(BigDecimal("2.5", nullptr), nullptr), made[11].first}) {
+    v = value;
     v = self;
-    EXPECT_TRUE(v == before);
+    EXPECT_TRUE(v == value);
   }
   v = blob.get();
   v = v.ToBinary();
@@ -212,19 +181,15 @@ TEST(VariantModel, KindsCopiesAndSwap) {
 
   // Swap exchanges values, kinds and arenas; the contracts stay.
   RecordingContract c;
-  Variant a(&c);
-  a = W(u"heap text").c_str();
-  Variant b(5, &arena);
-  a.swap(b);
-  EXPECT_TRUE(a == 5 && b == W(u"heap text").c_str());
-  EXPECT_TRUE(VariantTestPeer::GetBuffer(a) == &arena && VariantTestPeer::GetBuffer(b) == nullptr);
-  EXPECT_TRUE(VariantTestPeer::GetContract(a) == &c && VariantTestPeer::GetContract(b) == nullptr);
+  Variant x(&c), y(5, &arena);
+  x = W(u"heap text").c_str();
+  x.swap(y);
+  EXPECT_TRUE(x == 5 && y == W(u"heap text").c_str());
+  EXPECT_TRUE(VariantTestPeer::GetBuffer(x) == &arena && VariantTestPeer::GetBuffer(y) == nullptr);
+  EXPECT_TRUE(VariantTestPeer::GetContract(x) == &c && VariantTestPeer::GetContract(y) == nullptr);
   size_t const calls = c.calls.size();
-  a = W(u"abc").c_str();  // a has an arena now: the contract is not asked
-  EXPECT_TRUE(c.calls.size() == calls && a.GetRawWString()->get_allocator().GetBuffer() == &arena);
-  Variant e;
-  e.swap(b);
-  EXPECT_TRUE(b.IsNull() && e == W(u"heap text").c_str());
+  x = W(u"abc").c_str();  // x has an arena now: the contract is not asked
+  EXPECT_TRUE(c.calls.size() == calls && x.GetRawWString()->get_allocator().GetBuffer() == &arena);
 }
 
 TEST(VariantModel, GovernedAssignmentAndArenas) {
@@ -232,21 +197,18 @@ TEST(VariantModel, GovernedAssignmentAndArenas) {
   Binaries five = Blob({1, 2, 3, 4, 5});
   {
     Variant v(&c);
-    v = W(u"abc").c_str();
+    for (Variant const& value : {Variant(W(u"abc").c_str(), nullptr), Variant(3, nullptr), Variant(kWhen, nullptr)}) {
+      v = value;  // only strings and blobs are governed
+    }
     v = "\xC3\xA9\xE2\x82\xAC";  // two units once converted
     v = five.get();
-    v = 3;
-    v = kWhen;
-    v = BigDecimal("1", nullptr);
-    v = W(u"abc").c_str();
     Variant copy(v);  // holds the contract too, copies under it
     EXPECT_EQ(c.references, 2);
-    Variant source(five.get(), nullptr);  // constructors never ask
-    v = source;
+    v = Variant(five.get(), nullptr);  // constructors never ask
   }
   EXPECT_EQ(c.references, 0);
   EXPECT_EQ(c.calls, (Texts{"Reserve(8,1)", "Release(8)", "Reserve(6,1)", "Release(6)", "Reserve(5,1)", "Release(5)",
-                            "Reserve(8,1)", "Release(8)", "Reserve(8,1)", "Release(8)", "Reserve(5,1)", "Release(5)"}));
+                            "Reserve(5,1)", "Release(5)", "Reserve(5,1)", "Release(5)"}));
   // A refusal leaves the Variant empty; a refused copy constructor gives its reference back.
   RecordingContract r(1);
   Variant v(&r);
@@ -270,17 +232,13 @@ TEST(VariantModel, GovernedAssignmentAndArenas) {
   EXPECT_TRUE(h.GetVarType() == Variant::VAR_EMPTY && g.calls == (Texts{"Reserve(" + size + ",1)", "Release(" + size + ")"}));
 
   // Owned values and copies land in the arena; a full arena throws and leaves the Variant empty.
-  QBase::Arena arena;
-  Variant s(WString(64, 'x').c_str(), &arena);
+  QBase::Arena arena, tiny(4);
+  Variant s(WString(64, 'x').c_str(), &arena), t(&tiny);
   size_t const used = arena.GetUsedSize();
-  EXPECT_GE(used, sizeof(Variant::String) + 130);
   Variant arenaCopy(s);
-  EXPECT_TRUE(arenaCopy.GetRawWString()->get_allocator().GetBuffer() == &arena && arena.GetUsedSize() == 2 * used);
+  EXPECT_TRUE(used >= sizeof(Variant::String) + 130 && arena.GetUsedSize() == 2 * used);
   arenaCopy = BigDecimal("123.45", nullptr);
-  arenaCopy = kWhen;
   EXPECT_GT(arena.GetUsedSize(), 2 * used);
-  QBase::Arena tiny(4);
-  Variant t(&tiny);
   t = 1;
   EXPECT_THROW(t = kWhen, std::bad_alloc);
   EXPECT_EQ(t.GetVarType(), Variant::VAR_EMPTY);
@@ -303,7 +261,7 @@ TEST(VariantConversions, TextsObjectsAndKindsWithoutANumber) {
   none.emplace_back(kWhen, nullptr);
   none.emplace_back(BigDecimal("12.5", nullptr), nullptr);
   none.emplace_back().SetTime(kWhen);
-  for (int unknown : {0, 5, 40, -7}) VariantTestPeer::MakeUnknown(none.emplace_back(), unknown);
+  for (int unknown : {0, 40}) VariantTestPeer::MakeUnknown(none.emplace_back(), unknown);
   for (Variant& v : none) {
     EXPECT_TRUE(static_cast<short>(v) == 0 && static_cast<int>(v) == 0 && static_cast<unsigned>(v) == 0 &&
                 static_cast<long long>(v) == 0 && static_cast<float>(v) == 0 && static_cast<double>(v) == 0);
@@ -312,9 +270,8 @@ TEST(VariantConversions, TextsObjectsAndKindsWithoutANumber) {
   Variant d(kWhen, nullptr), b(blob.get(), nullptr), n(BigDecimal("1.5", nullptr), nullptr);
   Variant c(CellFmtData(1.5, CellFmtDataTypeDefault, kGuid), nullptr), i(7, nullptr);
   DateTime const copy = d;
-  EXPECT_TRUE(copy == kWhen && d.ToDateTime() == d.ToDateTime());  // the held object itself
-  EXPECT_TRUE(b.ToBinary()->IsEqual(*blob) && n.ToBigDecimal()->Scale() == 1);
   CellFmtData const cell = c;
+  EXPECT_TRUE(copy == kWhen && b.ToBinary()->IsEqual(*blob) && n.ToBigDecimal()->Scale() == 1);
   EXPECT_TRUE(cell == CellFmtData(1.5, CellFmtDataTypeDefault, kGuid));
   for (Variant* v : {&i, &b, &n, &c}) {
     EXPECT_EQ(Thrown<VariantException>([&] { v->ToDateTime(); }), "Cannot convert to DateTime type");
@@ -357,9 +314,9 @@ TEST(VariantComparison, ObjectsDatesAndOrder) {
     return Variant(W(a.c_str()).c_str(), nullptr) < Variant(W(b.c_str()).c_str(), nullptr);
   };
   EXPECT_TRUE(less(u"ab", u"abc") && !less(u"abc", u"ab") && !less(u"ab", u"ab") && less(u"\U0001F600", u"\uFFFD"));
-  Binaries none = Blob({}), one = Blob({1}), high = Blob({0x80}), low = Blob({0x7F, 9});
-  Variant vn(none.get(), nullptr), v1(one.get(), nullptr), vh(high.get(), nullptr), vl(low.get(), nullptr);
-  EXPECT_TRUE(vn < v1 && !(v1 < vn) && vl < vh && !(vh < vl));
+  Binaries high = Blob({0x80}), low = Blob({0x7F, 9});  // blobs order by IsLess: unsigned bytes
+  Variant vh(high.get(), nullptr), vl(low.get(), nullptr);
+  EXPECT_TRUE(vl < vh && !(vh < vl) && Variant(Blob({}).get(), nullptr) < vl);
   Variant early(DateTime(2020, 1, 1), nullptr), d1(BigDecimal("-0.5", nullptr), nullptr), d2(BigDecimal("0.001", nullptr), nullptr);
   EXPECT_TRUE(early < time && !(time < early) && d1 < d2 && !(d2 < d1));
   Variant c1(CellFmtData(1.0, CellFmtDataTypeNull, kGuid), nullptr), c2(CellFmtData(2.0, CellFmtDataTypeDefault, {}), nullptr);
