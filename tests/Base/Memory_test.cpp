@@ -58,9 +58,8 @@ class Refusing : public QBase::Buffer {
 
 TEST(PlacementNew, ArenaHeapRefusalAndThrowingConstructors) {
   QBase::Arena arena;
-  Tracked* a = new (&arena) Tracked;
+  (new (&arena) Tracked)->~Tracked();
   EXPECT_GE(arena.GetUsedSize(), sizeof(Tracked));
-  a->~Tracked();
   delete new (static_cast<QBase::Buffer*>(nullptr)) Tracked;  // the heap, released by plain delete
   Refusing refusing;
   EXPECT_EQ(new (&refusing) Tracked, nullptr);
@@ -94,14 +93,10 @@ TEST(HeapBlocks, AlignedUsableAndKeptPerThread) {
   for (size_t n : {size_t{1}, size_t{64}, size_t{65}, size_t{256}, size_t{257}, size_t{5000}}) {
     void* const a = QBase::AllocateFromHeap(n);
     ASSERT_TRUE(Aligned(a)) << n;
-    std::memset(a, 0xAB, n);
-    QBase::FreeToHeap(a, n);
+    QBase::FreeToHeap(std::memset(a, 0xAB, n), n);
     void* const b = QBase::AllocateFromHeap(n);
-    if (QDT_KEEP_BLOCKS && n <= QBase::kKeptBytes) {
-      EXPECT_EQ(a, b) << n;
-    }
-    std::memset(b, 0xCD, n);
-    QBase::FreeToHeap(b, n);
+    EXPECT_TRUE(a == b || !QDT_KEEP_BLOCKS || n > QBase::kKeptBytes) << n;
+    QBase::FreeToHeap(std::memset(b, 0xCD, n), n);
   }
   QBase::FreeToHeap(nullptr, 10);
   std::vector<void*> blocks;
@@ -109,11 +104,6 @@ TEST(HeapBlocks, AlignedUsableAndKeptPerThread) {
   std::thread([&] {
     for (size_t i = 0; i < blocks.size(); ++i) QBase::FreeToHeap(blocks[i], 100 + i % 100);
   }).join();
-  std::vector<int, QBase::Allocator<int>> v;
-  for (int i = 0; i < 1000; ++i) v.push_back(i);  // grows through every class and past them
-  v.resize(3);
-  v.shrink_to_fit();
-  EXPECT_EQ(v, (std::vector<int, QBase::Allocator<int>>{0, 1, 2}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -58,8 +59,7 @@ class Counted : public QBase::ReferenceCountedObject {
 TEST(SmartPtrI, CountsEveryHolder) {
   Counted c;
   {
-    QBase::SmartPtrI<Counted> a(&c);
-    QBase::SmartPtrI<Counted> b = a;
+    QBase::SmartPtrI<Counted> a(&c), b = a;
     EXPECT_EQ(c.refs, 2);
     QBase::SmartPtrI<Counted> moved = std::move(b);
     EXPECT_TRUE(c.refs == 2 && !b);  // NOLINT: moved from
@@ -81,16 +81,13 @@ int Probe::deleted = 0;
 
 TEST(ReturnPtr, OwnsMovesAndReleases) {
   {
-    QBase::ReturnPtr<Probe> p(new Probe);
-    QBase::ReturnPtr<Probe> q = std::move(p);
+    QBase::ReturnPtr<Probe> p(new Probe), q = std::move(p);
     EXPECT_TRUE(!p && q);  // NOLINT: moved from
   }
   EXPECT_EQ(Probe::deleted, 1);
   QBase::ReturnPtr<Probe> r(new Probe);
-  Probe* raw = r.release();
-  EXPECT_FALSE(r);
-  delete raw;
-  EXPECT_EQ(Probe::deleted, 2);
+  std::unique_ptr<Probe> const raw(r.release());
+  EXPECT_TRUE(!r && Probe::deleted == 1);
 }
 
 }  // namespace

@@ -15,21 +15,17 @@ using QDataType::BigDecimal;
 std::u16string Wide(QBase::ReturnWString const& w) { return std::u16string(w.GetString(), w.GetString() + w.GetLength()); }
 
 TEST(BigDecimalLocale, SeparatorOfAWindowsLocale) {
-  struct {
-    unsigned long lcid;
-    char16_t const* text;
-  } const cases[] = {{0x0409, u"1234.5"}, {0x0407, u"1234,5"},  {0x040C, u"1234,5"}, {0x0416, u"1234,5"},
-                     {0x0809, u"1234.5"}, {0x10407, u"1234,5"}, {0x0401, u"1234.5"},  // en-US de fr pt-BR en-GB ar-SA
-                     {0x1234, u"1234"},   {0xFFFFFFFF, u"1234"}, {0x100000409, u"1234"}};  // unknown: no separator
+  // en-US, de-DE, fr-FR, pt-BR, en-GB, de-DE with a sort order, ar-SA; unknown ones: no separator.
+  std::pair<unsigned long, char16_t const*> const cases[] = {
+      {0x0409, u"1234.5"}, {0x0407, u"1234,5"}, {0x040C, u"1234,5"}, {0x0416, u"1234,5"}, {0x0809, u"1234.5"},
+      {0x10407, u"1234,5"}, {0x0401, u"1234.5"}, {0x1234, u"1234"}, {0xFFFFFFFF, u"1234"}, {0x100000409, u"1234"}};
   BigDecimal const v("1234.5", nullptr);
-  for (auto const& c : cases) EXPECT_EQ(Wide(v.ToWString(c.lcid)), c.text) << std::hex << c.lcid;
+  for (auto const& [lcid, text] : cases) EXPECT_EQ(Wide(v.ToWString(lcid)), text) << std::hex << lcid;
   unsigned short const userDefault = v.ToWString(0x0400ul).GetString()[4];
   EXPECT_TRUE(userDefault == '.' || userDefault == ',');
-  struct {
-    char const* value;
-    char16_t const* text;
-  } const values[] = {{"1234", u"1234"}, {"-0.25", u"-0,25"}, {"007.50", u"007,50"}, {"-0.00", u"0"}, {"0.05", u"0,05"}};
-  for (auto const& c : values) EXPECT_EQ(Wide(BigDecimal(c.value, nullptr).ToWString(0x0407ul)), c.text) << c.value;
+  std::pair<char const*, char16_t const*> const values[] = {
+      {"1234", u"1234"}, {"-0.25", u"-0,25"}, {"007.50", u"007,50"}, {"-0.00", u"0"}, {"0.05", u"0,05"}};
+  for (auto const& [value, text] : values) EXPECT_EQ(Wide(BigDecimal(value, nullptr).ToWString(0x0407ul)), text) << value;
   EXPECT_EQ(Wide(BigDecimal("-0.25", nullptr).ToWString(0x1234ul)), u"-0");
   EXPECT_EQ(Wide(BigDecimal("1", nullptr).Divide(BigDecimal("8", nullptr), 5)->ToWString(0x040Cul)), u"0,12500");
 }

@@ -45,7 +45,7 @@ std::unique_ptr<char[]> Exact(std::string_view text) {
 }  // namespace
 
 // Moves leave the source empty (so it takes one assignment); a result moved
-// out of its block outlives it; the six comparisons agree with doubles.
+// out of its block outlives it (the six comparisons: BigDecimal_test).
 TEST(Modern, RegularDecimals) {
   QBase::Arena arena;
   std::string const longText = "-" + std::string(200, '7') + ".25";
@@ -69,19 +69,8 @@ TEST(Modern, RegularDecimals) {
     product.reset();
   }
   EXPECT_EQ(Text(kept.back()), "31" + std::string(100, '8') + ".5");  // Python's decimal
-  char const* const texts[] = {"-2", "-1.50", "-1.5", "0", "0.000", "0.1", "1", "1.0", "1e1", "10.01"};
-  double const values[] = {-2, -1.5, -1.5, 0, 0, 0.1, 1, 1, 10, 10.01};
-  for (int i = 0; i < 10; ++i) {
-    for (int j = 0; j < 10; ++j) {
-      BigDecimal const x(texts[i], nullptr), y(texts[j], nullptr);
-      double const u = values[i], v = values[j];
-      ASSERT_TRUE((x == y) == (u == v) && (x != y) == (u != v) && (x < y) == (u < v) && (x <= y) == (u <= v) &&
-                  (x > y) == (u > v) && (x >= y) == (u >= v))
-          << texts[i] << " " << texts[j];
-    }
-  }
   std::vector<Variant> sorted{Variant(3, nullptr), Variant(1.5, nullptr), Variant(2LL, nullptr)};
-  std::sort(sorted.begin(), sorted.end());
+  std::sort(sorted.begin(), sorted.end());  // Variants are regular too
   EXPECT_TRUE(sorted[0] == 1.5 && sorted[1] == 2 && sorted[2] == 3 && sorted[0] != 2.0);
 }
 
@@ -109,20 +98,11 @@ TEST(Modern, OwnershipAndRanges) {
     }
   }
   BinaryCollectionPtr collection = MakeBinaryCollection();
-  collection->Add(MakeBinary("abcdef", 6).release());
-  collection->Add(nullptr);
-  collection->Add(MakeBinary("ab", 2).release());
-  std::vector<size_t> sizes;
-  for (Binary* b : *collection) sizes.push_back(b != nullptr ? b->GetSize() : 0);
-  EXPECT_EQ(sizes, (std::vector<size_t>{6, 0, 2}));
-  EXPECT_EQ(MakeBinary(collection.get(), nullptr)->GetSize(), 8u);
-  EXPECT_EQ(MakeCombinedBinaryCollection(collection.get(), 4)->GetCount(), 2u);
-  StringCollectionPtr strings = MakeStringCollection();
-  unsigned short const a[] = {'a', 0};
-  strings->Add(a);
-  strings->Add(nullptr);
-  std::vector<unsigned short const*> seen(strings->begin(), strings->end());
-  EXPECT_TRUE(seen.size() == 2 && seen[0] == strings->GetAt(0) && seen[1] == nullptr);
+  for (Binary* b : {MakeBinary("abcdef", 6).release(), static_cast<Binary*>(nullptr), MakeBinary("ab", 2).release()})
+    collection->Add(b);
+  std::vector<Binary*> const seen(collection->begin(), collection->end());
+  EXPECT_TRUE(seen.size() == 3 && seen[0] == collection->GetAt(0) && seen[1] == nullptr && seen[2] == collection->GetAt(2));
+  EXPECT_TRUE(MakeBinary(collection.get(), nullptr)->GetSize() == 8 && MakeCombinedBinaryCollection(collection.get(), 4)->GetCount() == 2);
 }
 
 // Each type streams (and formats, with {fmt}) its own text form; views parse
@@ -183,8 +163,5 @@ TEST(Modern, WideTextAgreesWithU16String) {
                 wa.rfind(wb) == a.rfind(b) && wa.find_first_of(wb) == a.find_first_of(b) && wa + wb == wide(a + b));
   }
   Variant const text("gr\xC3\xBC\xC3\x9F" "e", nullptr);
-  QBase::WString const held(text.GetRawWString()->data(), text.GetRawWString()->size());
-  EXPECT_EQ(held, wide(u"gr\u00fc\u00dfe"));
-  Variant const a(wide(u"\U0001F600").c_str(), nullptr), b(wide(u"\uFFFD").c_str(), nullptr);
-  EXPECT_TRUE(a < b);  // units, not code points
+  EXPECT_EQ(QBase::WString(text.GetRawWString()->data(), text.GetRawWString()->size()), wide(u"gr\u00fc\u00dfe"));
 }

@@ -255,13 +255,11 @@ TEST(VariantConversions, TextsObjectsAndKindsWithoutANumber) {
                 static_cast<double>(v) == 0);
   }
   Binaries blob = Blob({1, 2, 3});
-  std::vector<Variant> none;
-  none.emplace_back();
-  none.emplace_back(blob.get(), nullptr);
-  none.emplace_back(kWhen, nullptr);
-  none.emplace_back(BigDecimal("12.5", nullptr), nullptr);
-  none.emplace_back().SetTime(kWhen);
-  for (int unknown : {0, 40}) VariantTestPeer::MakeUnknown(none.emplace_back(), unknown);
+  std::vector<Variant> none{Variant(), Variant(blob.get(), nullptr), Variant(kWhen, nullptr),
+                            Variant(BigDecimal("12.5", nullptr), nullptr), Variant(), Variant(), Variant()};
+  none[4].SetTime(kWhen);
+  VariantTestPeer::MakeUnknown(none[5], 0);
+  VariantTestPeer::MakeUnknown(none[6], 40);
   for (Variant& v : none) {
     EXPECT_TRUE(static_cast<short>(v) == 0 && static_cast<int>(v) == 0 && static_cast<unsigned>(v) == 0 &&
                 static_cast<long long>(v) == 0 && static_cast<float>(v) == 0 && static_cast<double>(v) == 0);
@@ -349,8 +347,7 @@ TEST(VariantText, FormsPerKindAndBuffers) {
   EXPECT_TRUE(s.GetStringLength() == 9 && s.GetWStringLength() == 4);  // bytes; 16-bit units
   EXPECT_EQ(WStr(s.ToWString()), W(u"é€\U0001F600"));
   EXPECT_EQ(Str(Variant(W(u"\xD800x").c_str(), nullptr).ToStringVBBehavior()), "\xEF\xBF\xBDx");
-  Variant d;
-  d.SetTime(kWhen);
+  Variant d(kWhen, nullptr);
   EXPECT_EQ(Str(d.ToString()) + "|" + Str(d.ToStringVBBehavior()), "2024-06-05 07:08:09.045|6/5/2024");
   EXPECT_TRUE(WStr(d.ToWString()) == W(u"2024-06-05 07:08:09.045") && d.GetWStringLength() == 23);
   Variant n(BigDecimal("-1.50", nullptr), nullptr);
@@ -369,31 +366,23 @@ TEST(VariantText, FormsPerKindAndBuffers) {
     EXPECT_TRUE(v->ToWString().GetString() != nullptr && v->ToWString().GetLength() == 0);
   }
   for (Variant* v : {&b, &c, &empty, &unknown}) {
-    EXPECT_TRUE(v->GetStringLength() == 0 && v->GetWStringLength() == 0);
-    char narrow[4] = "zzz";
-    unsigned short wide[4] = {'z', 'z', 'z', 0};
-    v->ToString(narrow, 4);
-    v->ToWString(wide, 4);
-    EXPECT_TRUE(narrow[0] == 0 && narrow[1] == 'z' && wide[0] == 0 && wide[1] == 'z');
+    std::string narrow = "zzz";
+    WString wide(3, 'z');
+    v->ToString(&narrow[0], 4);
+    v->ToWString(&wide[0], 4);
+    EXPECT_TRUE(v->GetStringLength() == 0 && v->GetWStringLength() == 0 && narrow == std::string("\0zz", 3) && wide[0] == 0);
   }
   EXPECT_TRUE(Variant(1, nullptr).GetRawWString() == nullptr && s.GetRawWString()->size() == 4);
 
   // At most size - 1 units and a terminator; nothing at all for size 0 or null.
   for (Variant const& v : {Variant(12345, nullptr), Variant("12345", nullptr), Variant(BigDecimal("12345", nullptr), nullptr)}) {
     for (unsigned size : {0u, 1u, 2u, 4u, 5u, 6u, 7u}) {
-      char narrow[10];
-      unsigned short wide[10];
-      std::fill(narrow, narrow + 10, '#');
-      std::fill(wide, wide + 10, '#');
-      v.ToString(narrow, size);
-      v.ToWString(wide, size);
-      size_t const kept = size == 0 ? 0 : std::min<size_t>(size - 1, 5);
-      EXPECT_EQ(std::string(narrow, kept), std::string("12345").substr(0, kept));
-      EXPECT_EQ(WString(wide, kept), W(u"12345").substr(0, kept));
-      for (unsigned k = size == 0 ? 0 : kept + 1; k < 10; ++k) EXPECT_TRUE(narrow[k] == '#' && wide[k] == '#');
-      if (size != 0) {
-        EXPECT_TRUE(narrow[kept] == 0 && wide[kept] == 0);
-      }
+      std::string narrow(10, '#'), want(10, '#');
+      WString wide(10, '#');
+      v.ToString(&narrow[0], size);
+      v.ToWString(&wide[0], size);
+      if (size != 0) want.replace(0, std::min(size, 6u), std::string("12345", std::min(size - 1, 5u)) + '\0');
+      EXPECT_TRUE(narrow == want && wide == WString(want.begin(), want.end())) << size;
     }
     v.ToString(nullptr, 4);
     v.ToWString(nullptr, 4);
