@@ -45,8 +45,7 @@ TEST(Arena, BlocksAreAlignedDistinctCountedAndCapped) {
   EXPECT_TRUE(capped.Allocate(60) != nullptr && capped.Allocate(41) == nullptr && capped.Allocate(40) != nullptr);
   EXPECT_TRUE(capped.GetUsedSize() == 100 && capped.Allocate(1) == nullptr);
   QBase::Arena unlimited;  // sizes whose rounding would overflow
-  EXPECT_TRUE(unlimited.Allocate(SIZE_MAX) == nullptr && unlimited.Allocate(SIZE_MAX - 8) == nullptr);
-  EXPECT_EQ(unlimited.GetUsedSize(), 0u);
+  EXPECT_TRUE(unlimited.Allocate(SIZE_MAX) == nullptr && unlimited.Allocate(SIZE_MAX - 8) == nullptr && unlimited.GetUsedSize() == 0);
 }
 
 // A buffer that refuses every request.
@@ -68,8 +67,7 @@ TEST(PlacementNew, ArenaHeapRefusalAndThrowingConstructors) {
   EXPECT_THROW(new (static_cast<QBase::Buffer*>(nullptr)) Tracked(true), int);
   EXPECT_THROW(new (&arena) Tracked(true), int);
   int* array = new (&arena) int[10];
-  ASSERT_NE(array, nullptr);
-  array[9] = 1;
+  array[9] = 1;  // writable (the sanitizer build checks)
 }
 
 TEST(Allocator, ContainersDrawFromTheirBuffer) {

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "Base/Message.h"
@@ -13,14 +12,13 @@ namespace {
 
 class DomainError : public QBase::Message {};
 
-// A copy of the E that f throws; empty when nothing (or something else) is thrown.
+// A copy of the E that f throws; empty when nothing is thrown.
 template <class E, class F>
 std::optional<E> Caught(F f) {
   try {
     f();
   } catch (E const& e) {
     return e;
-  } catch (...) {
   }
   return std::nullopt;
 }
@@ -44,9 +42,8 @@ TEST(Throw, BuildsTheExceptionCatchableEveryWay) {
   EXPECT_STREQ(m->what(), "n\xC3\xA9\xF0\x9F\x98\x80");
 
   QBase::Message empty;
-  EXPECT_TRUE(empty.GetMessage()[0] == 0 && std::string(empty.what()).empty());
   empty.SetMessage(nullptr);
-  EXPECT_STREQ(empty.what(), "");
+  EXPECT_TRUE(empty.GetMessage()[0] == 0 && std::string(empty.what()).empty());
 }
 
 class Counted : public QBase::ReferenceCountedObject {
@@ -56,17 +53,15 @@ class Counted : public QBase::ReferenceCountedObject {
   long DropReference() override { return --refs; }
 };
 
+// Every holder counts once (a move passes its count on, a self-assignment keeps it).
 TEST(SmartPtrI, CountsEveryHolder) {
   Counted c;
   {
-    QBase::SmartPtrI<Counted> a(&c), b = a;
-    EXPECT_EQ(c.refs, 2);
-    QBase::SmartPtrI<Counted> moved = std::move(b);
-    EXPECT_TRUE(c.refs == 2 && !b);  // NOLINT: moved from
+    QBase::SmartPtrI<Counted> a(&c), b = a, moved = std::move(b);
     QBase::SmartPtrI<QBase::ReferenceCountedObject> base = a;
     QBase::SmartPtrI<Counted>& alias = a;
-    a = alias;  // self-assignment keeps the count
-    EXPECT_EQ(c.refs, 3);
+    a = alias;
+    EXPECT_TRUE(c.refs == 3 && !b);  // NOLINT: moved from
     a = nullptr;
     EXPECT_EQ(c.refs, 2);
   }

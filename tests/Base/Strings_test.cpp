@@ -56,9 +56,8 @@ TEST(ReturnString, EveryLengthCopiesAndMovesExactly) {
     }
   }
   char text[] = "abc";
-  QBase::ReturnString r(text);
-  text[0] = 'x';  // a copy, not the caller's buffer
-  EXPECT_STREQ(r.GetString(), "abc");
+  QBase::ReturnString const r(text);
+  EXPECT_STREQ(r.GetString(), (text[0] = 'x', "abc"));  // a copy, not the caller's buffer
   EXPECT_TRUE(QBase::ReturnString(nullptr).GetString() == nullptr && QBase::ReturnString(nullptr).GetLength() == 0);
   EXPECT_TRUE(QBase::ReturnWString(nullptr).GetString() == nullptr && QBase::ReturnWString(nullptr).GetLength() == 0);
   EXPECT_TRUE(QBase::ReturnString("").GetString() != nullptr && QBase::ReturnString("").GetLength() == 0);

@@ -2,12 +2,13 @@
 // the representation rules of arithmetic (scales, zeros, leading zeros), text
 // forms, placement and the digit limit. Values at random are checked against
 // GMP in Differential_test.cpp.
-#include <gmp.h>
+#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "DataType/Decimal/BigDecimal.h"
@@ -107,27 +108,16 @@ TEST(BigDecimalState, EmptyInvalidAndWriteOnce) {
 // six decimals, ties to even: the text the double constructor parses.
 std::string FixedSix(double v) {
   int e;
-  double const m = std::frexp(std::fabs(v), &e);
-  mpz_t n, q, r;
-  mpz_inits(n, q, r, nullptr);
-  mpz_set_d(n, std::ldexp(m, 53));
-  mpz_mul_ui(n, n, 1000000);
-  e -= 53;
-  if (e >= 0) {
-    mpz_mul_2exp(q, n, static_cast<mp_bitcnt_t>(e));
+  mpz_class q(std::ldexp(std::frexp(std::fabs(v), &e), 53));  // |v| = q 2^(e - 53), q an integer
+  q *= 1000000;
+  if (e >= 53) {
+    q <<= e - 53;
   } else {
-    mpz_fdiv_q_2exp(q, n, static_cast<mp_bitcnt_t>(-e));
-    mpz_fdiv_r_2exp(r, n, static_cast<mp_bitcnt_t>(-e));
-    mpz_mul_2exp(r, r, 1);  // twice the remainder against the divisor 2^-e
-    mpz_set_ui(n, 1);
-    mpz_mul_2exp(n, n, static_cast<mp_bitcnt_t>(-e));
-    int const c = mpz_cmp(r, n);
-    if (c > 0 || (c == 0 && mpz_odd_p(q))) mpz_add_ui(q, q, 1);
+    mpz_class const rest = q - ((q >> (53 - e)) << (53 - e)), half = mpz_class(1) << (52 - e);
+    q >>= 53 - e;
+    if (rest > half || (rest == half && mpz_odd_p(q.get_mpz_t()))) ++q;
   }
-  std::string digits(mpz_sizeinbase(q, 10) + 2, '\0');
-  mpz_get_str(&digits[0], 10, q);
-  digits.resize(std::char_traits<char>::length(digits.c_str()));
-  mpz_clears(n, q, r, nullptr);
+  std::string digits = q.get_str();
   if (digits.size() < 7) digits.insert(0, 7 - digits.size(), '0');
   return (v < 0 ? "-" : "") + digits.substr(0, digits.size() - 6) + "." + digits.substr(digits.size() - 6);
 }
@@ -144,10 +134,7 @@ TEST(BigDecimalConstruct, IntDoubleCopiesAndSwap) {
   for (double v : {DBL_MAX, -DBL_MAX, 1e300, 123456.789, -0.5, 6e-7, 0.1, 2.5e-6, 3.5e-6, 1.0000005, 9007199254740993.0, -4.4e-6}) {
     EXPECT_EQ(Text(BigDecimal(v, nullptr)), FixedSix(v)) << v;
   }
-  for (double tiny : {1e-7, -0.0, 0.0, -4e-7}) {
-    BigDecimal const d(tiny, nullptr);
-    EXPECT_TRUE(d.Signum() == 0 && d.Scale() == 0) << tiny;
-  }
+  for (double tiny : {1e-7, -0.0, 0.0, -4e-7}) EXPECT_EQ(BigDecimal(tiny, nullptr).ToString().View(), "0") << tiny;
   for (double bad : {HUGE_VAL, -HUGE_VAL, std::nan("")}) EXPECT_TRUE(BigDecimal(bad, nullptr).IsInvalid());
 
   BigDecimal const source("-007.50", nullptr), copy(source), copyInArena(source, &arena);
@@ -162,8 +149,7 @@ TEST(BigDecimalConstruct, IntDoubleCopiesAndSwap) {
   EXPECT_TRUE(arena.GetUsedSize() == before && Text(fromA) == "-298.75");
   Ptr const fromB = b + a;
   EXPECT_GT(arena.GetUsedSize(), before);
-  // A result shares one block with its digits; swapped away, either may go first.
-  Ptr r = a * b;
+  Ptr r = a * b;  // a result shares one block with its digits; swapped away, either may go first
   BigDecimal x("5", nullptr);
   r->swap(x);
   r.reset();
@@ -182,17 +168,13 @@ TEST(BigDecimalArithmetic, ScalesZerosAndChecks) {
     char const* result;
     int resultScale, precision;
   } const cases[] = {
-      {"3.25", '-', "0.5", 0, "2.75", 2, 3},     {"1.5", '*', "0.20", 0, "0.300", 3, 3},
-      {"10", '/', "4", -1, "2", 0, 1},           {"10", '/', "4", 2, "2.50", 2, 3},
-      {"1.0", '/', "3", -1, "0.3", 1, 1},        {"-7", '/', "2", -1, "-3", 0, 1},
-      {"1", '/', "0.05", 0, "20", 0, 2},         {"2", '/', "3", 4, "0.6666", 4, 4},
-      {"-2", '/', "3", 4, "-0.6666", 4, 4},      {"-2", '/', "3", 0, "0", 0, 0},
-      {"1", '/', "1000", 0, "0", 0, 0},          {"123.456", '/', "0.7", 25, "176.3657142857142857142857142", 25, 28},
-      {"1.50", '+', "-1.5", 0, "0", 2, 0},       {"0.10", '-', "0.05", 0, "0.05", 2, 1},
-      {"007", '+', "0", 0, "007", 0, 3},         {"0", '-', "0.05", 0, "-0.05", 2, 3},
-      {"0", '*', "5.5", 0, "0", 1, 0},           {"0", '/', "5.5", 4, "0", 4, 0},
-      {"-2", '-', "-1.999", 0, "-0.001", 3, 1},  {"99.99", '+', "0.01", 0, "100.00", 2, 5},
-  };
+      {"3.25", '-', "0.5", 0, "2.75", 2, 3},   {"1.5", '*', "0.20", 0, "0.300", 3, 3}, {"10", '/', "4", -1, "2", 0, 1},
+      {"10", '/', "4", 2, "2.50", 2, 3},       {"1.0", '/', "3", -1, "0.3", 1, 1},     {"-7", '/', "2", -1, "-3", 0, 1},
+      {"1", '/', "0.05", 0, "20", 0, 2},       {"2", '/', "3", 4, "0.6666", 4, 4},     {"-2", '/', "3", 4, "-0.6666", 4, 4},
+      {"-2", '/', "3", 0, "0", 0, 0},          {"1", '/', "1000", 0, "0", 0, 0},       {"1.50", '+', "-1.5", 0, "0", 2, 0},
+      {"0.10", '-', "0.05", 0, "0.05", 2, 1},  {"007", '+', "0", 0, "007", 0, 3},      {"0", '-', "0.05", 0, "-0.05", 2, 3},
+      {"0", '*', "5.5", 0, "0", 1, 0},         {"0", '/', "5.5", 4, "0", 4, 0},        {"-2", '-', "-1.999", 0, "-0.001", 3, 1},
+      {"99.99", '+', "0.01", 0, "100.00", 2, 5}, {"123.456", '/', "0.7", 25, "176.3657142857142857142857142", 25, 28}};
   for (auto const& c : cases) {
     SCOPED_TRACE(std::string(c.a) + c.op + c.b);
     BigDecimal const a(c.a, nullptr), b(c.b, nullptr);
@@ -212,11 +194,6 @@ TEST(BigDecimalArithmetic, ScalesZerosAndChecks) {
   EXPECT_EQ(Thrown([&] { one.Divide(one, INT_MIN); }), "Invalid scale request");
   EXPECT_EQ(Thrown([&] { one.Divide(zero, -1); }), "Divide by Zero");
   EXPECT_EQ(Thrown([&] { one / zero; }), "Divide by Zero");
-  // (10^200 - 1)^2 = 10^400 - 2 10^200 + 1, far beyond one scratch area.
-  BigDecimal const nines(std::string(200, '9').c_str(), nullptr);
-  Ptr const square = nines * nines;
-  EXPECT_EQ(Text(square), std::string(199, '9') + "8" + std::string(199, '0') + "1");
-  EXPECT_EQ(Text(square->Divide(nines, 0)), std::string(200, '9'));
 }
 
 TEST(BigDecimalCompare, ByValue) {
@@ -233,8 +210,7 @@ TEST(BigDecimalCompare, ByValue) {
                   (a <= b) == (want <= 0) && (a >= b) == (want >= 0));
     }
   }
-  BigDecimal const a("1.50", nullptr), b("1.5", nullptr);
-  EXPECT_EQ(BigDecimal("0.000", nullptr).CompareTo(*(a - b)), 0);
+  EXPECT_EQ(BigDecimal("0.000", nullptr).CompareTo(*(BigDecimal("1.50", nullptr) - BigDecimal("1.5", nullptr))), 0);
 }
 
 TEST(BigDecimalText, FormsOfOneValue) {
@@ -276,18 +252,14 @@ TEST(BigDecimalPlacement, ResultsLiveInTheLeftOperandsArena) {
 TEST(BigDecimalLimits, HostileTextsAndOversizedResults) {
   QBase::Arena arena;
   // Parsing beyond the limit (10^8 digits) is refused before anything is allocated.
-  for (char const* text : {"1e1000000000", "1e100000000", "-12.5e99999999"}) {
-    EXPECT_TRUE(BigDecimal(text, &arena).IsInvalid()) << text;
-  }
+  for (char const* text : {"1e1000000000", "1e100000000", "-12.5e99999999"}) EXPECT_TRUE(BigDecimal(text, &arena).IsInvalid());
   EXPECT_EQ(arena.GetUsedSize(), 0u);
   BigDecimal const one("1", &arena), three("3", nullptr), tiny("1e-100000000", nullptr), edge("1e-2147483647", nullptr);
-  EXPECT_THROW(one + tiny, std::length_error);
-  EXPECT_THROW(tiny - one, std::length_error);
-  EXPECT_THROW(one.Divide(tiny, 0), std::length_error);
-  EXPECT_THROW(one.Divide(three, INT_MAX), std::length_error);
-  EXPECT_THROW(edge * edge, std::length_error);  // scale beyond 2147483647
-  EXPECT_THROW(edge.ToString(), std::length_error);
-  EXPECT_THROW(edge.GetFractionDigits(), std::length_error);
+  for (auto const& tooLong : std::initializer_list<std::function<void()>>{
+           [&] { one + tiny; }, [&] { tiny - one; }, [&] { one.Divide(tiny, 0); }, [&] { one.Divide(three, INT_MAX); },
+           [&] { edge* edge; }, [&] { edge.ToString(); }, [&] { edge.GetFractionDigits(); }}) {  // scale beyond INT_MAX
+    EXPECT_THROW(tooLong(), std::length_error);
+  }
   EXPECT_EQ(arena.GetUsedSize(), 0u);
   Ptr const zero = edge - edge;
   EXPECT_TRUE(Text(zero) == "0" && zero->Scale() == INT_MAX && edge.CompareTo(*zero) == 1);

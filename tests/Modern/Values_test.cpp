@@ -21,7 +21,6 @@ using namespace QDataType;
 
 static_assert(std::is_nothrow_move_constructible<BigDecimal>::value, "noexcept move");
 static_assert(!std::is_destructible<TimeSeries>::value, "released with Destroy only");
-static_assert(std::is_same<QBase::WString::traits_type, QBase::WideTraits>::value, "own traits");
 
 namespace {
 
@@ -109,12 +108,11 @@ TEST(Modern, OwnershipAndRanges) {
 // as the zero-terminated parsers parse a copy, reading nothing past the view.
 TEST(Modern, StreamsAndViews) {
   DateTime const d(2024, 6, 5, 7, 8, 9, 45);
-  EXPECT_EQ(Streamed(d), std::string(d.ToString().GetString()));
-  EXPECT_EQ(Streamed(TimeSpan(-2)), "-2ms");
-  EXPECT_EQ(Streamed(BigDecimal("007", nullptr)), "007");
-  EXPECT_EQ(Streamed(BigDecimal()) + Streamed(BigDecimal("1.2.3", nullptr)), "(empty)(invalid)");
+  EXPECT_EQ(Streamed(d) + "|" + Streamed(TimeSpan(-2)) + "|" + Streamed(BigDecimal("007", nullptr)),
+            std::string(d.ToString().GetString()) + "|-2ms|007");
+  EXPECT_EQ(Streamed(BigDecimal()) + Streamed(BigDecimal("1.2.3", nullptr)) + Streamed(Variant(BigDecimal("x", nullptr), nullptr)),
+            "(empty)(invalid)(invalid)");
   EXPECT_EQ(Streamed(Variant("na\xC3\xAFve", nullptr)) + Streamed(Variant()), "na\xC3\xAFve");
-  EXPECT_EQ(Streamed(Variant(BigDecimal("x", nullptr), nullptr)), "(invalid)");
 #if QDT_HAVE_FMT
   EXPECT_EQ(fmt::format("{:>25}|{:*<6}|{:^6}", d, TimeSpan(15), BigDecimal("1.50", nullptr)),
             "  2024-06-05 07:08:09.045|15ms**| 1.50 ");
@@ -123,24 +121,18 @@ TEST(Modern, StreamsAndViews) {
                            "2024-06-05 07:08:09.", "+2024-+6-+5", "65536-1-1"}) {
     auto const block = Exact(text);
     DateTime a(1999, 1, 1), b(1999, 1, 1);
-    EXPECT_EQ(a.FromString(std::string_view(block.get(), std::strlen(text))), b.FromString(text)) << text;
-    EXPECT_EQ(a, b) << text;
+    EXPECT_TRUE(a.FromString(std::string_view(block.get(), std::strlen(text))) == b.FromString(text) && a == b) << text;
   }
   EXPECT_EQ(DateTime().FromString(std::string_view("2023-01-02\0 10:00:00.000", 24)), 10u);
   for (char const* text : {"12.340", "-.5", "5.", "1.5e3", "", "-", "1e", "0007", "1.2.3", "1e1000000000",
                            "123456789012345678901234567890.123456789"}) {
     auto const block = Exact(text);
     BigDecimal const a(std::string_view(block.get(), std::strlen(text)), nullptr), b(text, nullptr);
-    ASSERT_EQ(a.Scale(), b.Scale()) << text;
-    if (!b.IsInvalid()) {
-      EXPECT_EQ(Text(a), Text(b)) << text;
-    }
+    EXPECT_TRUE(a.Scale() == b.Scale() && (b.IsInvalid() || Text(a) == Text(b))) << text;
   }
   EXPECT_EQ(Text(BigDecimal(std::string_view("12.3456", 4), nullptr)), "12.3");
   EXPECT_TRUE(BigDecimal(std::string_view("1\0002", 3), nullptr).IsInvalid());
-  std::string const cafe = "caf\xC3\xA9 au lait";
-  Variant v(std::string_view(cafe).substr(0, 5), nullptr);
-  EXPECT_TRUE(v == "caf\xC3\xA9");
+  EXPECT_TRUE(Variant(std::string_view("caf\xC3\xA9 au lait", 5), nullptr) == "caf\xC3\xA9");
   EXPECT_EQ(QBase::ReturnString("a\0b", 3).View(), std::string_view("a\0b", 3));
   EXPECT_TRUE(QBase::ReturnWString().View().empty());
 }

@@ -1,8 +1,10 @@
-// Saved records and stream calls, against the documented layouts: each
-// record is written out here word by word (eleven little-endian 32-bit
-// words; weeks and weekdays worked out from the calendar) and must be the
-// bytes the library writes on any host, and must load back into the value.
-// The record of CellFmtData is checked in tests/CellFormat.
+// Saved records and stream items at the extremes of their fields, against
+// the documented layouts: each record is written out here word by word
+// (eleven little-endian 32-bit words; weeks and weekdays worked out from the
+// calendar), must be the bytes the library writes on any host, and must load
+// back into the value. The ordinary layouts are checked with their types
+// (tests/Calendar, tests/StoredTime), the record of CellFmtData in
+// tests/CellFormat.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -31,42 +33,22 @@ Bytes LittleEndian(Words const& words) {
 
 std::string Fields(DateTime const& d) { return d.ToString().GetString(); }
 
-// Records what the library hands to a stream, as text, and hands it back.
-class Stream : public QSerialization::WriteDataStream, public QSerialization::ReadDataStream {
+// Records what the library hands to a stream, as text.
+class Stream : public QSerialization::WriteDataStream {
  public:
   int WriteDynamicTime(DynamicTime const* d) override {
     return Put("Y", {d->GetDynamicTime(), d->GetDynamicDayOffset(), d->GetDynamicMonthOffset(), d->GetYear(),
                      d->GetMonth(), d->GetDay(), d->GetHour(), d->GetMinute(), d->GetSecond(), d->GetWeek(),
                      d->GetDayOfWeek()});
   }
-  int WriteDateTime(DateTime const* d) override {
-    dates.push_back(*d);
-    return Put("D " + Fields(*d), {});
-  }
+  int WriteDateTime(DateTime const* d) override { return Put("D " + Fields(*d), {}); }
   int WriteInt(int v) override { return Put("I", {v}); }
-  int ReadDynamicTime(DynamicTime* d) override {
-    d->PutDynamicTime(static_cast<DYNAMIC_TIME>(Next()));
-    d->PutDynamicDayOffset(Next());
-    d->PutDynamicMonthOffset(static_cast<short>(Next()));
-    for (auto put : {&DynamicTime::PutYear, &DynamicTime::PutMonth, &DynamicTime::PutDay, &DynamicTime::PutHour,
-                     &DynamicTime::PutMinute, &DynamicTime::PutSecond, &DynamicTime::PutWeek, &DynamicTime::PutDayOfWeek})
-      (d->*put)(Next());
-    return 0;
-  }
-  int ReadDateTime(DateTime* d) override { return *d = dates.at(readDates_++), 0; }
-  int ReadInt(int* v) override { return *v = Next(), 0; }
-  std::vector<std::string> items;
-
- private:
   int Put(std::string item, std::initializer_list<int> fields) {
-    for (int v : fields) item += " " + std::to_string(v), values.push_back(v);
+    for (int v : fields) item += " " + std::to_string(v);
     items.push_back(item);
     return 0;
   }
-  int Next() { return values.at(read_++); }
-  std::vector<int> values;
-  std::vector<DateTime> dates;
-  size_t read_ = 0, readDates_ = 0;
+  std::vector<std::string> items;
 };
 
 // The local wall time never takes part in these values; a fixed rule keeps
@@ -83,8 +65,6 @@ TEST_F(Records, DateTimeRecordsFollowTheLayout) {
     int mode;
     Words words;
   } const cases[] = {
-      {DateTime(2024, 3, 5, 14, 7, 9, 123), true, 0, {-100, 2024, 3, 5, 14, 7, 9, 123, 2, 2, 0}},
-      {DateTime(2024, 3, 5, 14, 7, 9, 123), false, 1, {-100, 2024, 3, 5, 14, 7, 9, 123, -1, -1, 1}},
       {DateTime(65535, 12, 31, 23, 59, 59, 999), true, INT32_MAX, {-100, 65535, 12, 31, 23, 59, 59, 999, 5, 2, INT32_MAX}},
       {DateTime(), false, INT32_MIN, {-100, 1899, 12, 30, 0, 0, 0, 0, -1, -1, INT32_MIN}},
   };
@@ -104,41 +84,15 @@ TEST_F(Records, DateTimeRecordsFollowTheLayout) {
   }
 }
 
-// The fields as stored (a static value's in its own zone, a description's).
-std::vector<int> StoredFields(VexTime const& v) {
-  int kind = 0, dayOffset = 0;
-  short monthOffset = 0;
-  v.GetDynamicTime(kind);
-  v.GetDynamicDayOffset(dayOffset);
-  v.GetDynamicMonthOffset(monthOffset);
-  return {static_cast<int>(v.GetRealMode()), kind, dayOffset, monthOffset, v.GetYear(false, true),
-          v.GetMonth(false, true), v.GetDay(false, true), v.GetWeek(false, true), v.GetDayOfWeek(false, true),
-          v.GetHour(false, true), v.GetMinutes(false, true), v.GetSeconds(true), v.GetMilliSeconds()};
-}
-
 TEST_F(Records, VexTimeRecordsAndStreamsFollowTheLayout) {
   struct {
     std::function<void(VexTime&)> make;
     Words words;
     std::vector<std::string> stream;
   } const cases[] = {
-      {[](VexTime&) {}, {-101, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {"I -101"}},
-      {[](VexTime& v) { v = VexTime(DateTime(2024, 3, 5, 14, 7, 9, 123), TIME_MODE_UTC, true); },
-       {-100, 2024, 3, 5, 14, 7, 9, 123, 2, 2, 0},
-       {"I 0", "D 2024-03-05 14:07:09.123"}},
       {[](VexTime& v) { v = VexTime(DateTime(1999, 12, 31, 23, 59, 59, 999), TIME_MODE_LOCAL, false); },
        {-100, 1999, 12, 31, 23, 59, 59, 999, 5, 5, 1},
        {"I 1", "D 1999-12-31 23:59:59.999"}},
-      {[](VexTime& v) {
-         v.PutDynamicTime(DT_RELATIVE_MONTH_DAY);
-         v.PutDynamicMonthOffset(-2);
-         v.PutDynamicDayOffset(3);
-         v.PutMonth(1, false);
-         v.PutDay(1, false);
-         v.PutHour(8, false);
-       },
-       {static_cast<int32_t>(0xFFFE0005u), 0, 1, 1, 8, 0, 0, 3, 0, -1, 1},  // kind 5, month offset -2 above it
-       {"I 2", "Y 5 3 -2 0 1 1 8 0 0 0 -1"}},
       {[](VexTime& v) {
          v.PutDynamicTime(DT_RELATIVE_DATE_TIME);
          v.PutDynamicMonthOffset(32767);
@@ -165,11 +119,10 @@ TEST_F(Records, VexTimeRecordsAndStreamsFollowTheLayout) {
     Stream stream;
     EXPECT_EQ(original.SaveToStream(&stream), 0);
     EXPECT_EQ(stream.items, c.stream);
-    VexTime fromRecord, fromStream;
-    ASSERT_EQ(fromRecord.LoadObj(44, record.data()), 0);
-    ASSERT_EQ(fromStream.LoadFromStream(&stream), 0);
-    EXPECT_EQ(StoredFields(fromRecord), StoredFields(original));
-    EXPECT_EQ(StoredFields(fromStream), StoredFields(original));
+    VexTime fromRecord;  // loads back into the value that saves the same record
+    Bytes again(44);
+    ASSERT_TRUE(fromRecord.LoadObj(44, record.data()) == 0 && fromRecord.SaveObj(44, again.data()) == 0);
+    EXPECT_TRUE(again == record && fromRecord.GetRealMode() == original.GetRealMode());
   }
 }
 

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <variant>
 
@@ -59,16 +60,6 @@ std::string Hex(T value) {
   return out;
 }
 
-void Make(Variant& v, std::string const& kind, std::string const& value) {
-  if (kind == "SHORT") v = static_cast<short>(std::stoll(value));
-  if (kind == "INT") v = static_cast<int>(std::stoll(value));
-  if (kind == "LONG") VariantTestPeer::MakeLong(v, static_cast<int32_t>(std::stoll(value)));
-  if (kind == "UNSIGNED") v = static_cast<unsigned>(std::stoull(value));
-  if (kind == "INT64") v = static_cast<long long>(std::stoll(value));
-  if (kind == "FLOAT") v = FromBits<float, uint32_t>(value);
-  if (kind == "DOUBLE") v = FromBits<double, uint64_t>(value);
-}
-
 std::variant<short, int, unsigned, long long, float, double> MakePlain(std::string const& type, std::string const& value) {
   if (type == "short") return static_cast<short>(std::stoll(value));
   if (type == "int") return static_cast<int>(std::stoll(value));
@@ -76,6 +67,16 @@ std::variant<short, int, unsigned, long long, float, double> MakePlain(std::stri
   if (type == "longlong") return static_cast<long long>(std::stoll(value));
   if (type == "float") return FromBits<float, uint32_t>(value);
   return FromBits<double, uint64_t>(value);
+}
+
+Variant Make(std::string const& kind, std::string const& value) {
+  static std::map<std::string, std::string> const plain{{"SHORT", "short"},   {"INT", "int"},         {"LONG", "int"},
+                                                         {"UNSIGNED", "unsigned"}, {"INT64", "longlong"}, {"FLOAT", "float"},
+                                                         {"DOUBLE", "double"}};
+  Variant v;
+  std::visit([&](auto x) { v = x; }, MakePlain(plain.at(kind), value));
+  if (kind == "LONG") VariantTestPeer::MakeLong(v, static_cast<int>(v));
+  return v;
 }
 
 std::vector<std::vector<std::string>> Vectors(char tag) {
@@ -97,17 +98,13 @@ TEST(VariantNumbers, ConversionsAndTextsFromVectors) {
   ASSERT_GT(rows.size(), 80u);
   for (auto const& r : rows) {
     SCOPED_TRACE(r[0] + " " + r[1]);
-    Variant v;
-    Make(v, r[0], r[1]);
+    Variant const v = Make(r[0], r[1]);
     std::vector<Variant> holders(1, v);
     if (r[0] == "DOUBLE") holders.emplace_back(CellFmtData(FromBits<double, uint64_t>(r[1]), CellFmtDataTypeDefault, kGuid), nullptr);
-    for (Variant& h : holders) {
-      EXPECT_EQ(static_cast<short>(h), std::stoi(r[2]));
-      EXPECT_EQ(static_cast<int>(h), std::stoi(r[3]));
-      EXPECT_EQ(static_cast<unsigned>(h), std::stoul(r[4]));
-      EXPECT_EQ(static_cast<long long>(h), std::stoll(r[5]));
-      EXPECT_EQ(Hex(static_cast<float>(h)), r[6]);
-      EXPECT_EQ(Hex(static_cast<double>(h)), r[7]);
+    for (Variant const& h : holders) {
+      EXPECT_TRUE(static_cast<short>(h) == std::stoi(r[2]) && static_cast<int>(h) == std::stoi(r[3]) &&
+                  static_cast<unsigned>(h) == std::stoul(r[4]) && static_cast<long long>(h) == std::stoll(r[5]) &&
+                  Hex(static_cast<float>(h)) == r[6] && Hex(static_cast<double>(h)) == r[7]);
     }
     EXPECT_EQ(Str(v.ToString()), r[8]);
     EXPECT_EQ(Str(v.ToStringVBBehavior()), r[9]);
@@ -123,17 +120,14 @@ TEST(VariantNumbers, EqualityAndOrderFromVectors) {
   auto const plain = Vectors('E');
   ASSERT_GT(plain.size(), 3000u);
   for (auto const& r : plain) {
-    Variant v;
-    Make(v, r[0], r[1]);
+    Variant const v = Make(r[0], r[1]);
     bool const equal = std::visit([&](auto x) { return v == x; }, MakePlain(r[2], r[3]));
     EXPECT_EQ(equal, r[4] == "1") << r[0] << " " << r[1] << " == " << r[2] << " " << r[3];
   }
   auto const pairs = Vectors('V');
   ASSERT_GT(pairs.size(), 2000u);
   for (auto const& r : pairs) {
-    Variant a, b;
-    Make(a, r[0], r[1]);
-    Make(b, r[2], r[3]);
+    Variant const a = Make(r[0], r[1]), b = Make(r[2], r[3]);
     EXPECT_TRUE(a.IsTypeComparable(b));
     EXPECT_EQ(a == b, r[4] == "1") << r[0] << " " << r[1] << " == " << r[2] << " " << r[3];
     EXPECT_EQ(a < b, r[5] == "1") << r[0] << " " << r[1] << " < " << r[2] << " " << r[3];
@@ -228,8 +222,8 @@ TEST(VariantModel, GovernedAssignmentAndArenas) {
   Variant h(&g);
   testing_blobs::HugeBlob const huge;
   EXPECT_THROW(h = &huge, std::length_error);
-  std::string const size = std::to_string(huge.GetSize());
-  EXPECT_TRUE(h.GetVarType() == Variant::VAR_EMPTY && g.calls == (Texts{"Reserve(" + size + ",1)", "Release(" + size + ")"}));
+  std::string const n = std::to_string(huge.GetSize());
+  EXPECT_TRUE(h.GetVarType() == Variant::VAR_EMPTY && g.calls == (Texts{"Reserve(" + n + ",1)", "Release(" + n + ")"}));
 
   // Owned values and copies land in the arena; a full arena throws and leaves the Variant empty.
   QBase::Arena arena, tiny(4);
@@ -249,10 +243,11 @@ TEST(VariantConversions, TextsObjectsAndKindsWithoutANumber) {
       {u" 42abc", 42},          {u"\t\n\v\f\r-17x", -17}, {u"+5", 5},           {u"--5", 0},
       {u"", 0},                 {u"12 34", 12},           {u"0x1A", 0},         {u"2147483648", INT_MAX},
       {u"-99999999999999999999", INT_MIN}, {u"\u00A05", 0}, {u"007", 7}};
-  for (auto const& c : texts) {  // only int reads the text
-    Variant v(W(c.first).c_str(), nullptr);
-    EXPECT_TRUE(static_cast<int>(v) == c.second && static_cast<short>(v) == 0 && static_cast<long long>(v) == 0 &&
-                static_cast<double>(v) == 0);
+  auto numbers = [](Variant const& v) {
+    return std::vector<double>{double(short(v)), double(int(v)), double(unsigned(v)), double((long long)(v)), float(v), double(v)};
+  };
+  for (auto const& [text, value] : texts) {  // only int reads the text
+    EXPECT_EQ(numbers(Variant(W(text).c_str(), nullptr)), (std::vector<double>{0, double(value), 0, 0, 0, 0})) << value;
   }
   Binaries blob = Blob({1, 2, 3});
   std::vector<Variant> none{Variant(), Variant(blob.get(), nullptr), Variant(kWhen, nullptr),
@@ -260,17 +255,14 @@ TEST(VariantConversions, TextsObjectsAndKindsWithoutANumber) {
   none[4].SetTime(kWhen);
   VariantTestPeer::MakeUnknown(none[5], 0);
   VariantTestPeer::MakeUnknown(none[6], 40);
-  for (Variant& v : none) {
-    EXPECT_TRUE(static_cast<short>(v) == 0 && static_cast<int>(v) == 0 && static_cast<unsigned>(v) == 0 &&
-                static_cast<long long>(v) == 0 && static_cast<float>(v) == 0 && static_cast<double>(v) == 0);
-  }
+  for (Variant const& v : none) EXPECT_EQ(numbers(v), std::vector<double>(6, 0.0));
 
   Variant d(kWhen, nullptr), b(blob.get(), nullptr), n(BigDecimal("1.5", nullptr), nullptr);
   Variant c(CellFmtData(1.5, CellFmtDataTypeDefault, kGuid), nullptr), i(7, nullptr);
   DateTime const copy = d;
   CellFmtData const cell = c;
-  EXPECT_TRUE(copy == kWhen && b.ToBinary()->IsEqual(*blob) && n.ToBigDecimal()->Scale() == 1);
-  EXPECT_TRUE(cell == CellFmtData(1.5, CellFmtDataTypeDefault, kGuid));
+  EXPECT_TRUE(copy == kWhen && b.ToBinary()->IsEqual(*blob) && n.ToBigDecimal()->Scale() == 1 &&
+              cell == CellFmtData(1.5, CellFmtDataTypeDefault, kGuid));
   for (Variant* v : {&i, &b, &n, &c}) {
     EXPECT_EQ(Thrown<VariantException>([&] { v->ToDateTime(); }), "Cannot convert to DateTime type");
     EXPECT_EQ(Thrown<VariantException>([&] { DateTime x = *v; (void)x; }), "Cannot convert to DateTime type");
@@ -308,9 +300,7 @@ TEST(VariantComparison, ObjectsDatesAndOrder) {
 
   Variant big(3LL, nullptr), x(3.5, nullptr);
   EXPECT_TRUE(empty < i && !(i < empty) && !(empty < Variant()) && i < x && !(big < x));  // 3.5 truncated for INT64
-  auto less = [](std::u16string const& a, std::u16string const& b) {
-    return Variant(W(a.c_str()).c_str(), nullptr) < Variant(W(b.c_str()).c_str(), nullptr);
-  };
+  auto less = [](char16_t const* a, char16_t const* b) { return Variant(W(a).c_str(), nullptr) < Variant(W(b).c_str(), nullptr); };
   EXPECT_TRUE(less(u"ab", u"abc") && !less(u"abc", u"ab") && !less(u"ab", u"ab") && less(u"\U0001F600", u"\uFFFD"));
   Binaries high = Blob({0x80}), low = Blob({0x7F, 9});  // blobs order by IsLess: unsigned bytes
   Variant vh(high.get(), nullptr), vl(low.get(), nullptr);
@@ -321,14 +311,10 @@ TEST(VariantComparison, ObjectsDatesAndOrder) {
   EXPECT_TRUE(c1 < c2 && !(c2 < c1));
 
   // Ordering across incomparable kinds throws; an empty Variant compares with anything.
-  std::vector<Variant> kinds;
-  kinds.emplace_back(1, nullptr);
-  kinds.emplace_back(W(u"s").c_str(), nullptr);
-  kinds.emplace_back(ab.get(), nullptr);
-  kinds.emplace_back(kWhen, nullptr);
-  kinds.emplace_back(BigDecimal("1", nullptr), nullptr);
-  kinds.emplace_back(CellFmtData(), nullptr);
-  VariantTestPeer::MakeUnknown(kinds.emplace_back(), 40);
+  std::vector<Variant> kinds{Variant(1, nullptr),     Variant(W(u"s").c_str(), nullptr), Variant(ab.get(), nullptr),
+                             Variant(kWhen, nullptr), Variant(BigDecimal("1", nullptr), nullptr),
+                             Variant(CellFmtData(), nullptr), Variant()};
+  VariantTestPeer::MakeUnknown(kinds[6], 40);
   for (size_t a = 0; a < kinds.size(); ++a) {
     for (size_t b = 0; b < kinds.size(); ++b) {
       bool const comparable = (a == b && a != 6) || (a == 0 && b == 6);
