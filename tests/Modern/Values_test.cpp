@@ -82,11 +82,12 @@ TEST(Modern, OwnershipAndRanges) {
     TimeSeriesPtr const series[] = {
         MakeTimeSeries(N, 0, N, 0, N, 0, N, 0, N, 0, F, 9, F, 30, F, 0, F, 0),    // daily 09:30
         MakeTimeSeries(N, 0, N, 0, N, 0, N, 0, N, 0, E, 1, F, 30, F, 0, F, 0),    // hourly at :30
-        MakeTimeSeries(N, 0, E, 5, F, -1, N, 0, N, 0, F, 0, F, 0, F, 0, F, 0)};  // last day, every 5 months
+        MakeTimeSeries(N, 0, N, 0, F, 31, N, 0, N, 0, F, 12, F, 0, F, 0, F, 0)};  // noon of the long months' 31st
     for (TimeSeriesPtr const& s : series) {
       DateTime const from(2024, 3, 30, 23, 17, 5);
       std::vector<DateTime> bulk(2500);
       bulk.resize(s->GetNextOccurrences(from, 2500, bulk.data()));
+      ASSERT_FALSE(bulk.empty()) << zone << " " << (&s - series);
       std::vector<DateTime> lazy;
       for (DateTime const& d : s->Occurrences(from)) {
         if (lazy.size() == bulk.size()) break;

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "Base/Serialization.h"
-#include "DataType/Calendar/DateTime.h"
 #include "DataType/DynamicTime/DynamicTime.h"
 #include "DataType/StoredTime/VexTime.h"
 #include "support/ScopedTZ.h"
