@@ -351,7 +351,28 @@ void DownKernel(Limb* r, Limb const* a, std::size_t n) noexcept {
   }
 }
 
+// r = a * 10^D + b over n limbs, in one pass: the digits that leave a limb
+// of a go to the next, and the carry of the sum follows them. Returns the
+// carry; top gets the digits that leave a's last limb.
+template <int D>
+Limb AddUpKernel(Limb* r, Limb const* a, Limb const* b, std::size_t n, Limb& top) noexcept {
+  constexpr Limb kRest = kPow10[kLimbDigits - D];
+  constexpr Limb kUp = kPow10[D];
+  Limb up = 0, carry = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    Limb const x = a[i];
+    Limb const high = x / kRest;
+    Limb const s = (x - high * kRest) * kUp + up + b[i] + carry;  // below 2B
+    carry = static_cast<Limb>(s >= kBase);
+    r[i] = s - ((Limb{0} - carry) & kBase);
+    up = high;
+  }
+  top = up;
+  return carry;
+}
+
 using ShiftKernel = void (*)(Limb*, Limb const*, std::size_t) noexcept;
+using AddShiftKernel = Limb (*)(Limb*, Limb const*, Limb const*, std::size_t, Limb&) noexcept;
 
 template <class Sequence>
 struct ShiftKernels;
@@ -361,6 +382,7 @@ struct ShiftKernels<std::index_sequence<I...>> {
   // Entry d - 1 shifts by d digits, 0 < d < 18.
   static constexpr ShiftKernel kUp[] = {&UpKernel<static_cast<int>(I) + 1>...};
   static constexpr ShiftKernel kDown[] = {&DownKernel<static_cast<int>(I) + 1>...};
+  static constexpr AddShiftKernel kAddUp[] = {&AddUpKernel<static_cast<int>(I) + 1>...};
 };
 using Kernels = ShiftKernels<std::make_index_sequence<kLimbDigits - 1>>;
 
@@ -386,6 +408,48 @@ std::size_t ShiftUpDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k
   }
   Kernels::kUp[d - 1](r + q, a, n);
   return n + q + 1;
+}
+
+std::size_t AddShifted(Limb* r, Limb const* a, std::size_t na, std::uint64_t k, Limb const* b, std::size_t nb) noexcept {
+  std::size_t const q = static_cast<std::size_t>(k / kLimbDigits);
+  int const d = static_cast<int>(k % kLimbDigits);
+  if (d == 0 || q >= nb) {
+    // No limb of a meets one of b with a part shift: move a, then add.
+    std::size_t m = Normalized(r, ShiftUpDigits(r, a, na, k));
+    if (m >= nb) {
+      Limb const carry = AddN(r, r, b, nb);
+      r[m] = AddCarry(r + nb, r + nb, m - nb, carry);
+      return m + 1;
+    }
+    Limb const carry = AddN(r, r, b, m);
+    r[nb] = AddCarry(r + m, b + m, nb - m, carry);
+    return nb + 1;
+  }
+  std::copy(b, b + q, r);
+  std::size_t const common = std::min(na, nb - q);
+  Limb top;
+  Limb carry = Kernels::kAddUp[d - 1](r + q, a, b + q, common, top);
+  std::size_t const p = q + common;
+  if (common < na) {
+    // b has ended: the rest of a moves up behind it.
+    std::size_t const rest = na - common;
+    Kernels::kUp[d - 1](r + p, a + common, rest);
+    r[p] += top;  // the low digits of a moved limb are zero: no carry
+    carry = AddCarry(r + p, r + p, rest + 1, carry);
+    r[p + rest + 1] = carry;
+    return p + rest + 2;
+  }
+  // a has ended: its top digits and the carry join the rest of b.
+  Limb const in = top + carry;  // below B
+  if (p == nb) {
+    r[p] = in;
+    return p + 1;
+  }
+  Limb const s = b[p] + in;  // below 2B
+  Limb const over = static_cast<Limb>(s >= kBase);
+  r[p] = s - ((Limb{0} - over) & kBase);
+  r[nb] = AddCarry(r + p + 1, b + p + 1, nb - p - 1, over);
+  return nb + 1;
 }
 
 std::size_t ShiftDownDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept {
