@@ -324,6 +324,7 @@ TEST(BigDecimalVersusGmp, LimbPatternsAndLargeSizes) {
       long const scale = pick(0, 1) ? su : su + limb * pick(0, 3);
       Check(a.Divide(b, static_cast<int>(scale)), Divide(eu, ev, scale), true, "divide");
       Check(a * b, Multiply(eu, ev), true, "multiply");
+      Check(a + b, Add(eu, ev, false), true, "add");
       Check(a - b, Add(eu, ev, true), true, "subtract");
       // Dividing the product by one factor gives the other back exactly.
       Ptr product = a * b;
