@@ -363,7 +363,7 @@ __attribute__((target("avx512f,avx512dq"))) Limb AddUpAvx512Of(Limb* r, Limb con
     h = _mm512_mask_add_epi64(h, high, h, one);
     l = _mm512_mask_sub_epi64(l, high, l, rest);
     // The moved limbs: l 10^d plus the high digits of the limb below.
-    __m512i const moved = _mm512_add_epi64(_mm512_mullo_epi64(l, up), _mm512_alignr_epi64(h, before, 7));
+    __m512i const moved = _mm512_add_epi64(_mm512_mullo_epi64(l, up), _mm512_mask_alignr_epi64(zero, 0xff, h, before, 7));
     before = h;
     __m512i s = _mm512_add_epi64(moved, _mm512_loadu_si512(b + i));
     unsigned const g = _mm512_cmpge_epu64_mask(s, base);
