@@ -270,7 +270,7 @@ namespace {
 // are the bits of (G | P) + G + carry-in that differ from those of G | P and
 // G, and bit 8 of that sum is the carry out of the eight. Borrows the same
 // way, with G the lanes where a < b and P those where a = b.
-constexpr std::size_t kVectorLimbs = 32;  // shorter runs stay scalar
+constexpr std::size_t kVectorLimbs = 8;  // shorter runs stay scalar
 
 inline bool HaveAvx512() noexcept { return __builtin_cpu_supports("avx512f"); }
 
