@@ -274,25 +274,28 @@ constexpr std::size_t kVectorLimbs = 8;  // shorter runs stay scalar
 
 inline bool HaveAvx512() noexcept { return __builtin_cpu_supports("avx512f"); }
 
+// Eight lane sums s (each below 2B) with the carry into the lowest: the
+// limbs, stored at r; carry becomes the carry out of the highest lane.
+__attribute__((target("avx512f"))) inline void SettleLanes(Limb* r, __m512i s, unsigned& carry) noexcept {
+  __m512i const base = _mm512_set1_epi64(static_cast<long long>(kBase));
+  unsigned const g = _mm512_cmpge_epu64_mask(s, base);
+  unsigned const p = _mm512_cmpeq_epu64_mask(s, _mm512_set1_epi64(static_cast<long long>(kBase - 1)));
+  unsigned const gp = g | p;
+  unsigned const sum = gp + g + carry;
+  __mmask8 const in = static_cast<__mmask8>((sum ^ gp ^ g) & 0xff);
+  __mmask8 const out = static_cast<__mmask8>(g | (p & in));
+  carry = sum >> 8;
+  s = _mm512_mask_add_epi64(s, in, s, _mm512_set1_epi64(1));
+  s = _mm512_mask_sub_epi64(s, out, s, base);
+  _mm512_storeu_si512(r, s);
+}
+
 __attribute__((target("avx512f"))) Limb AddNAvx512(Limb* r, Limb const* a, Limb const* b, std::size_t n,
                                                   std::size_t& done) noexcept {
-  __m512i const base = _mm512_set1_epi64(static_cast<long long>(kBase));
-  __m512i const last = _mm512_set1_epi64(static_cast<long long>(kBase - 1));
-  __m512i const one = _mm512_set1_epi64(1);
   unsigned carry = 0;
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
-    __m512i s = _mm512_add_epi64(_mm512_loadu_si512(a + i), _mm512_loadu_si512(b + i));
-    unsigned const g = _mm512_cmpge_epu64_mask(s, base);
-    unsigned const p = _mm512_cmpeq_epu64_mask(s, last);
-    unsigned const x = g | p;
-    unsigned const sum = x + g + carry;
-    __mmask8 const in = static_cast<__mmask8>((sum ^ x ^ g) & 0xff);
-    __mmask8 const out = static_cast<__mmask8>(g | (p & in));
-    carry = sum >> 8;
-    s = _mm512_mask_add_epi64(s, in, s, one);
-    s = _mm512_mask_sub_epi64(s, out, s, base);
-    _mm512_storeu_si512(r + i, s);
+    SettleLanes(r + i, _mm512_add_epi64(_mm512_loadu_si512(a + i), _mm512_loadu_si512(b + i)), carry);
   }
   done = i;
   return carry;
@@ -339,8 +342,6 @@ __attribute__((target("avx512f,avx512dq"))) Limb AddUpAvx512Of(Limb* r, Limb con
   __m512i const rest = _mm512_set1_epi64(static_cast<long long>(restValue));
   __m512i const up = _mm512_set1_epi64(static_cast<long long>(kPow10[d]));
   __m512d const inverse = _mm512_set1_pd(1.0 / static_cast<double>(restValue));
-  __m512i const base = _mm512_set1_epi64(static_cast<long long>(kBase));
-  __m512i const last = _mm512_set1_epi64(static_cast<long long>(kBase - 1));
   __m512i const one = _mm512_set1_epi64(1);
   __m512i const zero = _mm512_setzero_si512();
   __m512i before = zero;  // lane 7: the high digits of the limb below
@@ -365,17 +366,7 @@ __attribute__((target("avx512f,avx512dq"))) Limb AddUpAvx512Of(Limb* r, Limb con
     // The moved limbs: l 10^d plus the high digits of the limb below.
     __m512i const moved = _mm512_add_epi64(_mm512_mullo_epi64(l, up), _mm512_mask_alignr_epi64(zero, 0xff, h, before, 7));
     before = h;
-    __m512i s = _mm512_add_epi64(moved, _mm512_loadu_si512(b + i));
-    unsigned const g = _mm512_cmpge_epu64_mask(s, base);
-    unsigned const p = _mm512_cmpeq_epu64_mask(s, last);
-    unsigned const gp = g | p;
-    unsigned const sum = gp + g + carry;
-    __mmask8 const in = static_cast<__mmask8>((sum ^ gp ^ g) & 0xff);
-    __mmask8 const out = static_cast<__mmask8>(g | (p & in));
-    carry = sum >> 8;
-    s = _mm512_mask_add_epi64(s, in, s, one);
-    s = _mm512_mask_sub_epi64(s, out, s, base);
-    _mm512_storeu_si512(r + i, s);
+    SettleLanes(r + i, _mm512_add_epi64(moved, _mm512_loadu_si512(b + i)), carry);
   }
   alignas(64) Limb lanes[8];
   _mm512_store_si512(lanes, before);
