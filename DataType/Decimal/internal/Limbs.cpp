@@ -380,20 +380,12 @@ Limb AddUpAvx512(Limb* r, Limb const* a, Limb const* b, std::size_t n, int d, Li
 }
 #endif
 
-// Whether additions of n limbs with a part-limb shift take the vector path.
-inline bool VectorShifts(std::size_t n) noexcept {
-#if QDT_DECIMAL_X86_64
-  return n >= kVectorLimbs && HaveAvx512Dq();
-#else
-  (void)n;
-  return false;
-#endif
-}
-
-// Whether additions of n limbs take the vector path.
+// Whether additions of n limbs take the vector path; with a part-limb
+// shift (kShifted) they need the 64-bit conversions and products as well.
+template <bool kShifted = false>
 inline bool VectorAdds(std::size_t n) noexcept {
 #if QDT_DECIMAL_X86_64
-  return n >= kVectorLimbs && HaveAvx512();
+  return n >= kVectorLimbs && (kShifted ? HaveAvx512Dq() : HaveAvx512());
 #else
   (void)n;
   return false;
@@ -588,7 +580,7 @@ std::size_t AddShifted(Limb* r, Limb const* a, std::size_t na, std::uint64_t k, 
   Limb carry = 0;
   std::size_t done = 0;
 #if QDT_DECIMAL_X86_64
-  if (VectorShifts(common)) carry = AddUpAvx512(r + q, a, b + q, common, d, top, done);
+  if (VectorAdds<true>(common)) carry = AddUpAvx512(r + q, a, b + q, common, d, top, done);
 #endif
   carry = Kernels::kAddUp[d - 1](r + q + done, a + done, b + q + done, common - done, top, carry);
   std::size_t const p = q + common;
