@@ -583,6 +583,10 @@ DigitsPtr AddSigned(DecimalDigits const* a, std::int64_t sa, DecimalDigits const
 
   DigitsPtr r(decimal::NewResultDigits(buffer, std::max(nx + k / kLimbDigits + 1, ny) + 1));
   Limb* const out = r->Limbs();
+  if (ga == gb) {
+    Finish(r.get(), decimal::AddShifted(out, x->Limbs(), nx, k, yl, ny), ga);
+    return r;
+  }
   Limb const* xl = x->Limbs();
   std::size_t m = nx;
   if (k != 0) {
@@ -591,18 +595,7 @@ DigitsPtr AddSigned(DecimalDigits const* a, std::int64_t sa, DecimalDigits const
   }
   std::size_t used;
   int sign;
-  if (ga == gb) {
-    sign = ga;
-    if (m >= ny) {
-      Limb const carry = decimal::AddN(out, xl, yl, ny);
-      out[m] = decimal::AddCarry(out + ny, xl + ny, m - ny, carry);
-      used = m + 1;
-    } else {
-      Limb const carry = decimal::AddN(out, xl, yl, m);
-      out[ny] = decimal::AddCarry(out + m, yl + m, ny - m, carry);
-      used = ny + 1;
-    }
-  } else if ((c > 0) == (x == a)) {
+  if ((c > 0) == (x == a)) {
     // |X| > |Y|
     sign = x == a ? ga : gb;
     Limb const borrow = decimal::SubN(out, xl, yl, ny);

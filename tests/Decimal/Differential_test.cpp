@@ -221,9 +221,11 @@ TEST(BigDecimalVersusGmp, LimbPatternsAndLargeSizes) {
     for (int i = 1; i < limbs; ++i) s += block();
     return s;
   };
+  // (8 limbs and more: sums and differences in vectors, where the processor
+  // has them.)
   int const sizes[][2] = {{2, 1},    {3, 2},     {5, 3},     {8, 4},   {40, 20}, {60, 41},
                           {90, 45},  {120, 80},  {200, 100}, {300, 7}, {81, 80}, {160, 159},
-                          {530, 265}, {1100, 540}};
+                          {530, 265}, {1100, 540}, {8, 7},    {9, 8},   {17, 16}, {41, 40}};
   for (auto const& size : sizes) {
     for (int round = 0; round < 12; ++round) {
       std::string const u = number(size[0]);
@@ -240,6 +242,7 @@ TEST(BigDecimalVersusGmp, LimbPatternsAndLargeSizes) {
       long const scale = pick(0, 1) ? su : su + limb * pick(0, 3);
       Check(a.Divide(b, static_cast<int>(scale)), Divide(eu, ev, scale), true, "divide");
       Check(a * b, Multiply(eu, ev), true, "multiply");
+      Check(a + b, Add(eu, ev, false), true, "add");
       Check(a - b, Add(eu, ev, true), true, "subtract");
       // Dividing the product by one factor gives the other back exactly.
       Ptr product = a * b;

@@ -173,6 +173,10 @@ int Compare(Limb const* a, std::size_t na, Limb const* b, std::size_t nb) noexce
 // returns the limbs written (the top one may be zero).
 std::size_t ShiftUpDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept;
 std::size_t ShiftDownDigits(Limb* r, Limb const* a, std::size_t n, std::uint64_t k) noexcept;
+// r = a * 10^k + b, for a of na and b of nb limbs (both may have zero top
+// limbs); r has room for max(na + k / 18 + 1, nb) + 1 limbs and must not
+// overlap a or b; returns the limbs written (the top ones may be zero).
+std::size_t AddShifted(Limb* r, Limb const* a, std::size_t na, std::uint64_t k, Limb const* b, std::size_t nb) noexcept;
 // Three-way comparison of a * 10^k with b, both normalized and not zero.
 int CompareShifted(Limb const* a, std::size_t na, std::uint64_t k, Limb const* b, std::size_t nb) noexcept;
 
