@@ -17,8 +17,8 @@ dynamic_vectors.txt, one case a line:
       (negative k: occurrence count + k, so -1 is the one before the last),
       stepping k towards zero while it does not exist; 0 when it runs out.
   R zone kind dayOffset monthOffset Y M D H N S K Wd  ref(y m d H M S ms)
-      ->  utc(y m d H M S ms) | -1
-      DynamicTime::ToDateTime of the description against the local reference,
+      ->  utc(y m d H M S ms)
+      kind 3 at H:N on the reference's day, around daylight-saving changes:
       the local result converted to UTC by zoneinfo (fold=0: a skipped
       reading uses the offset before the change, a repeated one the earlier
       instant). Weekdays are 0 = Sunday .. 6 = Saturday.
@@ -34,8 +34,6 @@ from zoneinfo import ZoneInfo
 import tzrelease
 
 UTC = datetime.timezone.utc
-ABSOLUTE, REL_HOUR, REL_MS, BUSINESS = 0x20, 0x40, 0x80, 0x100
-ZONES = ["UTC", "Europe/Berlin", "America/New_York", "Australia/Sydney"]
 
 
 def dim(y, m):
@@ -120,106 +118,6 @@ def nth_weekday(t, k, wd):
     return t, False
 
 
-# --- Resolution -------------------------------------------------------------
-
-def resolve(value, day_off, month_off, Y, M, D, H, N, S, K, Wd, ref):
-    """The local result, or None when the description does not resolve."""
-    kind = value & ~0x1E0
-    absolute, rel_h, rel_ms, business = (bool(value & f) for f in (ABSOLUTE, REL_HOUR, REL_MS, BUSINESS))
-    if kind == 1 or kind < 0 or kind > 14 or (kind == 0 and not absolute):
-        return None
-    days = lambda k: datetime.timedelta(days=k)
-    r = months_back(ref, -month_off)
-    r = business_back(r, -day_off, month_off >= 0) if business else r + days(day_off)
-    q1 = (r.month - 1) // 3 * 3 + 1
-
-    def fixed(t):
-        t = put_month(put_year(t, Y), M)
-        return (put_day(t, D), True) if D != 0 else nth_weekday(t, K, Wd)
-
-    def shift(t):
-        return months_back(put_year(t, t.year + Y), -M)
-
-    def add_days(t):
-        return business_back(t, -D, M >= 0) if business else t + days(D)
-
-    if kind == 0:
-        r, ok = fixed(r)
-        if not ok:
-            return None
-    elif kind == 2:
-        if absolute:
-            r, ok = fixed(r)
-            if not ok:
-                return None
-        else:
-            r = add_days(shift(r) + days(7 * K))
-        r += datetime.timedelta(hours=H, minutes=N, seconds=S)
-        r = r.replace(microsecond=0)
-    elif kind == 3:
-        r = add_days(shift(r) + days(7 * K))
-    elif kind in (4,) or 7 <= kind <= 13:
-        if kind != 4:
-            r += days((kind - 7) - weekday(r))
-        r = shift(r) + days(7 * K)
-        if 0 <= Wd <= 6:
-            r += days(Wd - weekday(r))
-    elif kind == 5:
-        r = shift(r)
-        if D == 0:
-            r, ok = nth_weekday(r, K, Wd)
-            if not ok:
-                return None
-        elif not business:
-            r = put_day(r, D)
-        elif D < 0:
-            r = business_back(r.replace(day=dim(r.year, r.month)), -(D + 1), False)
-        else:
-            r = business_back(r.replace(day=1), -(D - 1), True)
-    elif kind == 6:
-        r = put_year(r, r.year + Y)
-        if M > 0:
-            r = put_month(r.replace(day=1), M)
-        if D != 0:
-            r = put_day(r, D)
-        else:
-            r, ok = nth_weekday(r, K, Wd)
-            if not ok:
-                return None
-    elif kind == 14:
-        r = put_year(r, r.year + Y).replace(day=1, month=q1)
-        if M > 0:
-            r = put_month(r, q1 + M - 1)
-            r, ok = nth_weekday(r, K, Wd)
-            if not ok:
-                return None
-        if D != 0:
-            if D < 0:
-                r = put_month(r, q1 + 2)
-                r = r.replace(day=dim(r.year, r.month))
-                n = D + 1
-            else:
-                n = D - 1
-            r = business_back(r, -n, D > 0) if business else r + days(n)
-
-    if kind != 2:
-        r = r + datetime.timedelta(hours=H) if rel_h else (r.replace(hour=H) if 0 <= H <= 23 else r)
-        if rel_ms:
-            r += datetime.timedelta(minutes=N, seconds=S)
-        else:
-            r = r.replace(minute=N) if 0 <= N <= 59 else r
-            r = r.replace(second=S) if 0 <= S <= 59 else r
-        r = r.replace(microsecond=0)
-
-    if business and (rel_h or rel_ms):
-        forward = rel_h and (H > 0 or (H == 0 and rel_ms and N >= 0))
-        if Wd == 6:
-            r += days(2 if forward else -1)
-        elif Wd == 0:
-            r += days(1 if forward else -2)
-    return r
-
-
 def to_utc(local, zone):
     aware = local.replace(tzinfo=ZoneInfo(zone), fold=0)
     return aware.astimezone(UTC).replace(tzinfo=None)
@@ -281,61 +179,8 @@ def weekday_lines(rng):
     return lines
 
 
-def resolution_lines(rng):
-    lines = []
-    flag_sets = [0, REL_HOUR, REL_MS, REL_HOUR | REL_MS, BUSINESS, BUSINESS | REL_HOUR, BUSINESS | REL_MS,
-                 BUSINESS | REL_HOUR | REL_MS]
-    kinds = [0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14]
-    while len(lines) < 4000:
-        zone = rng.choice(ZONES)
-        kind = rng.choice(kinds)
-        value = kind | rng.choice(flag_sets)
-        if kind in (0, 2) and (kind == 0 or rng.random() < 0.3):
-            value |= ABSOLUTE
-        small = rng.random() < 0.7
-        day_off = rng.randint(-10, 10) if small else rng.randint(-400, 400)
-        month_off = rng.choice([0, 0, rng.randint(-3, 3), rng.randint(-30, 30)])
-        if kind == 0 or value & ABSOLUTE:
-            Y = rng.randint(1975, 2034)
-            M = rng.randint(0, 13)
-        elif kind == 6:
-            Y = rng.randint(-2, 2)
-            M = rng.randint(-1, 13)
-        elif kind == 14:
-            Y = rng.randint(-2, 2)
-            M = rng.choice([0, 0, 1, 2, 3, 4])
-        else:
-            Y = rng.choice([0, 0, rng.randint(-3, 3)])
-            M = rng.choice([0, rng.randint(-3, 3), rng.randint(-30, 30)])
-        D = rng.choice([0, 1, -1, rng.randint(-31, 31), rng.randint(-40, 40)])
-        if value & (REL_HOUR | REL_MS):
-            H = rng.randint(-30, 30)
-            N = rng.randint(-90, 90)
-            S = rng.randint(-90, 90)
-        else:
-            H = rng.choice([rng.randint(0, 23), rng.randint(-2, 25)])
-            N = rng.choice([rng.randint(0, 59), rng.randint(-2, 61)])
-            S = rng.choice([rng.randint(0, 59), rng.randint(-2, 61)])
-        if kind == 2 and not value & ABSOLUTE:
-            H = rng.randint(-30, 30)
-            N = rng.randint(-90, 90)
-            S = rng.randint(-90, 90)
-        K = rng.choice([0, rng.randint(-3, 5), rng.randint(-6, 7)])
-        Wd = rng.choice([-1, rng.randint(0, 6), rng.randint(0, 6), 7])
-        ref = random_reference(rng)
-        local = resolve(value, day_off, month_off, Y, M, D, H, N, S, K, Wd, ref)
-        desc = f"{zone} {value} {day_off} {month_off} {Y} {M} {D} {H} {N} {S} {K} {Wd} {fields(ref)}"
-        if local is None:
-            lines.append(f"R {desc} -1")
-            continue
-        if not 1900 <= local.year <= 2200:
-            continue
-        lines.append(f"R {desc} {fields(to_utc(local, zone))}")
-    return lines
-
-
-# Local readings around daylight-saving changes, resolved by kind 3 with
-# every field taken from the description, so that step 5 is what is tested.
+# Kind 3 ("today at hh:mm") with local readings around daylight-saving
+# changes: the conversion of the local result to UTC is what is tested.
 def transition_lines():
     lines = []
     cases = [("Europe/Berlin", 2024, 3, 31, 2, 30), ("Europe/Berlin", 2024, 10, 27, 2, 30),
@@ -345,7 +190,7 @@ def transition_lines():
              ("Europe/Berlin", 1980, 4, 6, 2, 30), ("Europe/Berlin", 2037, 10, 25, 2, 30)]
     for zone, y, m, d, hh, mm in cases:
         ref = datetime.datetime(y, m, d, 12, 0, 0)
-        local = resolve(3, 0, 0, 0, 0, 0, hh, mm, 0, 0, -1, ref)
+        local = ref.replace(hour=hh, minute=mm)  # "today at hh:mm"
         lines.append(f"R {zone} 3 0 0 0 0 0 {hh} {mm} 0 0 -1 {fields(ref)} {fields(to_utc(local, zone))}")
     return lines
 
@@ -353,6 +198,6 @@ def transition_lines():
 if __name__ == "__main__":
     rng = random.Random(20240615)
     out = [tzrelease.header("gen_dynamic_vectors.py", "see its docstring for the line formats").rstrip()]
-    out += month_lines(rng) + business_lines(rng) + weekday_lines(rng) + transition_lines() + resolution_lines(rng)
+    out += month_lines(rng) + business_lines(rng) + weekday_lines(rng) + transition_lines()
     with open(tzrelease.output_path("dynamic_vectors.txt"), "w") as f:
         f.write("\n".join(out) + "\n")
