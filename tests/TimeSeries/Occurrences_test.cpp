@@ -1,7 +1,8 @@
 // The three computations on hand-worked schedules, in UTC (local wall time
-// is UTC, so the conversions are the identity): fixed times, steps of every
-// unit, weekdays and weeks of the month, fixed years, windows, the null and
-// empty cases, and the array that GetOccurrencesBetween hands over.
+// is UTC, so the conversions are the identity): week steps, months and
+// years, fixed years, odometer steps, windows, the null and empty cases, and
+// the array that GetOccurrencesBetween hands over. (Fixed times, day steps,
+// weekday masks and weeks of the month: Walk_test's day-by-day model.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -89,61 +90,6 @@ class Occurrences : public ::testing::Test {
     return t;
   }
 };
-
-TEST_F(Occurrences, FixedTimeOfDay) {
-  Series const s = Rule().At(9, 30).Make();
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 10, 0, 0), 3),
-            (Strings{"2024-06-11 09:30:00.000", "2024-06-12 09:30:00.000", "2024-06-13 09:30:00.000"}));
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 9, 0, 0), 2),
-            (Strings{"2024-06-10 09:30:00.000", "2024-06-11 09:30:00.000"}));
-  // An occurrence exactly at `from` counts; the month and year roll over.
-  EXPECT_EQ(Next(s, DateTime(2024, 12, 31, 9, 30, 0), 2),
-            (Strings{"2024-12-31 09:30:00.000", "2025-01-01 09:30:00.000"}));
-  EXPECT_EQ(Between(s, DateTime(2024, 2, 28, 9, 30, 0), DateTime(2024, 3, 1, 9, 30, 0)),
-            (Strings{"2024-02-28 09:30:00.000", "2024-02-29 09:30:00.000", "2024-03-01 09:30:00.000"}));
-}
-
-TEST_F(Occurrences, DayStep) {
-  Series const s = Rule().At(8, 0).Every(kDay, 2).Make();
-  // From Monday 07:00: Monday, Wednesday, Friday.
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 7, 0, 0), 3),
-            (Strings{"2024-06-10 08:00:00.000", "2024-06-12 08:00:00.000", "2024-06-14 08:00:00.000"}));
-  // The step counts from the walk's start, not from `from`.
-  EXPECT_EQ(AfterStart(s, DateTime(2024, 6, 10, 7, 0, 0), DateTime(2024, 6, 13, 0, 0, 0), 2),
-            (Strings{"2024-06-14 08:00:00.000", "2024-06-16 08:00:00.000"}));
-  EXPECT_EQ(AfterStart(s, DateTime(2024, 6, 11, 7, 0, 0), DateTime(2024, 6, 13, 0, 0, 0), 2),
-            (Strings{"2024-06-13 08:00:00.000", "2024-06-15 08:00:00.000"}));
-}
-
-TEST_F(Occurrences, WeekdayMasks) {
-  // Monday to Friday at 09:00, from a Friday after 09:00.
-  Series const weekdays = Rule().At(9, 0).Fixed(kDow, 62).Make();
-  EXPECT_EQ(Next(weekdays, DateTime(2024, 6, 14, 10, 0, 0), 2),
-            (Strings{"2024-06-17 09:00:00.000", "2024-06-18 09:00:00.000"}));
-  // Bits above 6 are ignored; a mask without a weekday matches nothing.
-  Series const high = Rule().At(9, 0).Fixed(kDow, 0x80 | 2).Make();
-  EXPECT_EQ(Next(high, DateTime(2024, 6, 14, 10, 0, 0), 1), (Strings{"2024-06-17 09:00:00.000"}));
-  Series const none = Rule().At(9, 0).Fixed(kDow, 0x80).Make();
-  EXPECT_EQ(Next(none, DateTime(2024, 6, 14, 10, 0, 0), 1), Strings{});
-}
-
-TEST_F(Occurrences, WeekOfMonth) {
-  // The last Friday (the last seven days) and the second Tuesday of each month.
-  Series const lastFriday = Rule().At(9, 0).Fixed(kDow, 32).Fixed(kWeek, -1).Make();
-  EXPECT_EQ(Next(lastFriday, DateTime(2024, 6, 1, 0, 0, 0), 3),
-            (Strings{"2024-06-28 09:00:00.000", "2024-07-26 09:00:00.000", "2024-08-30 09:00:00.000"}));
-  Series const secondTuesday = Rule().At(9, 0).Fixed(kDow, 4).Fixed(kWeek, 2).Make();
-  EXPECT_EQ(Next(secondTuesday, DateTime(2024, 6, 1, 0, 0, 0), 2),
-            (Strings{"2024-06-11 09:00:00.000", "2024-07-09 09:00:00.000"}));
-  // Week 5 holds days 29 to 31 only; week 0 and weeks beyond 5 never match.
-  Series const fifth = Rule().At(9, 0).Fixed(kWeek, 5).Make();
-  EXPECT_EQ(Next(fifth, DateTime(2023, 2, 1, 0, 0, 0), 2),
-            (Strings{"2023-03-29 09:00:00.000", "2023-03-30 09:00:00.000"}));
-  for (int w : {0, 6, -6}) {
-    Series const never = Rule().At(9, 0).Fixed(kWeek, w).Make();
-    EXPECT_EQ(Next(never, DateTime(2024, 6, 1, 0, 0, 0), 1), Strings{}) << w;
-  }
-}
 
 TEST_F(Occurrences, WeekStepAndItsWeekdayException) {
   // Monday at 09:00 every two weeks, from a Monday 08:00.
