@@ -56,5 +56,24 @@ TEST(TimeSeriesZones, WeekdaysAtNineThirtyInThreeZones) {
   }
 }
 
+// From inside the hour that Europe repeats in autumn: the first wall time
+// (02:15) reads as its earlier instant, before `from`, so it is taken an hour
+// later (03:15 local) and the walk goes on from there, every 15 minutes.
+TEST(TimeSeriesZones, AnOccurrenceBeforeFromMovesTheWalkAnHourOn) {
+  auto const series = Rule()
+                          .Every(testing_series::kHour, 1)
+                          .Every(testing_series::kMinute, 15)
+                          .Fixed(testing_series::kSecond, 0)
+                          .Fixed(testing_series::kMs, 0)
+                          .Make();
+  TimeZone const* const zone = TimeZone::Find(testing_zone::kCentralEurope);
+  ASSERT_NE(zone, nullptr);
+  DateTime out[4];
+  ASSERT_EQ(series->GetNextOccurrences(DateTime(2024, 10, 27, 1, 15), 4, out, *zone), 4u);
+  DateTime const want[4] = {DateTime(2024, 10, 27, 2, 15), DateTime(2024, 10, 27, 2, 30),
+                            DateTime(2024, 10, 27, 2, 45), DateTime(2024, 10, 27, 3, 0)};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(out[i], want[i]) << i;
+}
+
 }  // namespace
 }  // namespace QDataType
