@@ -33,24 +33,16 @@ TEST(DateTimeText, Forms) {
 // The text forms are fixed-width decimal fields: every year, with random
 // times, against the C library's snprintf.
 TEST(DateTimeText, FormsMatchPrintfByteForByte) {
-  auto printf40 = [](char const* format, DateTime const& d, size_t size) {
-    auto const f = Peer::Fields(d);
-    char b[40];
-    const int n = std::snprintf(b, size, format, static_cast<unsigned>(static_cast<uint16_t>(f[0])),
-                                static_cast<unsigned>(f[1]), static_cast<unsigned>(f[2]), static_cast<unsigned>(f[3]),
-                                static_cast<unsigned>(f[4]), static_cast<unsigned>(f[5]), static_cast<unsigned>(f[6]));
-    return std::string(b, n < static_cast<int>(size) ? n : static_cast<int>(size) - 1);
-  };
-  auto check = [&](DateTime const& d) {
-    const std::string stamp = printf40("%04u-%02u-%02u %02u:%02u:%02u.%03u", d, 40);
-    const std::string json = printf40("%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", d, 40);
-    ASSERT_EQ(d.ToString().GetString(), stamp);
-    ASSERT_EQ(d.ToJSONString().GetString(), json);
-    auto const f = Peer::Fields(d);
-    char b[16];
-    const int n = std::snprintf(b, sizeof b, "%u/%u/%u", static_cast<unsigned>(f[1]), static_cast<unsigned>(f[2]),
-                                static_cast<unsigned>(static_cast<uint16_t>(f[0])));
-    ASSERT_EQ(d.ToDateString().GetString(), std::string(b, n < 16 ? n : 15));
+  auto check = [](DateTime const& d) {
+    char stamp[64], json[64], date[64];
+    const unsigned y = d.GetYear(), mo = d.GetMonth(), dd = d.GetDay(), h = d.GetHour(), mi = d.GetMinute(),
+                   s = d.GetSecond(), ms = d.GetMillisecond();
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u", y, mo, dd, h, mi, s, ms);
+    std::snprintf(json, sizeof json, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", y, mo, dd, h, mi, s, ms);
+    std::snprintf(date, sizeof date, "%u/%u/%u", mo, dd, y);
+    ASSERT_STREQ(d.ToString().GetString(), stamp);
+    ASSERT_STREQ(d.ToJSONString().GetString(), json);
+    ASSERT_STREQ(d.ToDateString().GetString(), date);
     const QBase::ReturnWString w = d.ToWString(), wj = d.ToJSONWString();
     ASSERT_EQ(std::string(w.GetString(), w.GetString() + w.GetLength()), stamp);
     ASSERT_EQ(std::string(wj.GetString(), wj.GetString() + wj.GetLength()), json);
