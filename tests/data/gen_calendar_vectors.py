@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
-"""Writes calendar_days.txt from Python's own calendar code:
-
-  year month day dayNumber weekday dayOfYear weekOfMonth
-
-(day numbers from date.toordinal, counted from 1899-12-30; weekday 0 =
-Sunday; week of the month from calendar.monthdayscalendar with weeks starting
-on Sunday). Run from this folder: python3 gen_calendar_vectors.py
-"""
+# Writes calendar_days.txt from Python's own calendar code:
+#
+#   year month day dayNumber weekday dayOfYear weekOfMonth
+#
+# (day numbers from date.toordinal, counted from 1899-12-30; weekday 0 =
+# Sunday; week of the month from calendar.monthdayscalendar with weeks starting
+# on Sunday). Run from this folder: python3 gen_calendar_vectors.py
 import calendar
 import datetime
 import random
