@@ -1,33 +1,32 @@
 #!/usr/bin/env python3
-"""Writes the schedule vectors from Python's datetime and zoneinfo.
-
-  timeseries_vectors.txt, one case a line:
-    zone rule op args : expected...
-  rule (local wall time; date units as named, everything else free)
-    D hh mm ss              every day
-    W hh mm ss mask         days whose weekday bit is set (bit 0 = Sunday)
-    M hh mm ss week dow     the week-th weekday dow of each month (week -1:
-                            the last one, i.e. within the month's last 7 days)
-    F hh mm ss day          that day of each month (months without it skipped)
-  op and args (all instants UTC, as y mo d h mi s)
-    N from count            GetNextOccurrences
-    A start from count      GetNextOccurrencesAfterStart
-    B from to               GetOccurrencesBetween
-  expected: the occurrences in UTC, y mo d h mi s each.
-
-The occurrences are the schedule's local wall times not earlier than
-local(from) (and up to local(to)), converted to UTC with zoneinfo and fold=0:
-a wall time skipped by a transition takes the offset in effect before it, a
-repeated one the earlier instant. GetNextOccurrences moves an occurrence
-whose UTC form is earlier than `from` one hour later (local), converting
-again; with every time unit fixed the walk goes on as if unmoved.
-
-Cases cluster around the daylight-saving changes of years between 1950 and
-2100 in zones of both hemispheres and with a half-hour change (later years
-follow the zone's closing rule).
-
-Run: python3 gen_timeseries_vectors.py [output file] (the build does, into its tree)
-"""
+# Writes the schedule vectors from Python's datetime and zoneinfo.
+#
+#   timeseries_vectors.txt, one case a line:
+#     zone rule op args : expected...
+#   rule (local wall time; date units as named, everything else free)
+#     D hh mm ss              every day
+#     W hh mm ss mask         days whose weekday bit is set (bit 0 = Sunday)
+#     M hh mm ss week dow     the week-th weekday dow of each month (week -1:
+#                             the last one, i.e. within the month's last 7 days)
+#     F hh mm ss day          that day of each month (months without it skipped)
+#   op and args (all instants UTC, as y mo d h mi s)
+#     N from count            GetNextOccurrences
+#     A start from count      GetNextOccurrencesAfterStart
+#     B from to               GetOccurrencesBetween
+#   expected: the occurrences in UTC, y mo d h mi s each.
+#
+# The occurrences are the schedule's local wall times not earlier than
+# local(from) (and up to local(to)), converted to UTC with zoneinfo and fold=0:
+# a wall time skipped by a transition takes the offset in effect before it, a
+# repeated one the earlier instant. GetNextOccurrences moves an occurrence
+# whose UTC form is earlier than `from` one hour later (local), converting
+# again; with every time unit fixed the walk goes on as if unmoved.
+#
+# Cases cluster around the daylight-saving changes of years between 1950 and
+# 2100 in zones of both hemispheres and with a half-hour change (later years
+# follow the zone's closing rule).
+#
+# Run: python3 gen_timeseries_vectors.py [output file] (the build does, into its tree)
 import datetime as dt
 import random
 from zoneinfo import ZoneInfo
