@@ -137,7 +137,6 @@ TEST(DynamicTimeUTC, ResolutionsWorkedOutByHand) {
       {Describe(DT_RELATIVE_DATE_TIME, 0, 0, 0, 0, -3, 0, 0, 0, 0, -1), sat, "2024-06-12 14:20:05.000"},
       {Describe(DT_RELATIVE_DATE_TIME, 0, 0, 1, -2, 2, 3, -30, 15, 1, -1), wed, "2025-04-21 12:30:15.000"},
       {Describe(month | bd, 0, 0, 0, 1, 1, 9, 0, 0, 0, -1), DateTime(2024, 8, 10), "2024-09-02 09:00:00.000"},
-      {Describe(DT_THIS_WEEK_FRIDAY, 0, 0, 0, 0, 0, 17, 0, 0, 0, -1), wed, "2024-06-14 17:00:00.000"},
       {Describe(DT_THIS_WEEK_FRIDAY | rh, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1), wed, "2024-06-14 10:00:00.000"},
       {Describe(DT_THIS_WEEK_MONDAY, 0, 0, 0, 0, 0, 9, 0, 0, -1, -1), wed, "2024-06-03 09:00:00.000"},
       {Describe(DT_RELATIVE_QUARTER_DAY, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1), DateTime(2024, 5, 20), "2024-06-30 00:00:00.000"},
@@ -155,7 +154,6 @@ TEST(DynamicTimeUTC, ResolutionsWorkedOutByHand) {
       {Describe(month | bd, 0, 0, 0, -2, -1, 0, 0, 0, 0, -1), DateTime(2024, 10, 10), "2024-08-30 00:00:00.000"},
       {Describe(month | bd, 0, 0, 0, -1, 1, 0, 0, 0, 0, -1), DateTime(2024, 7, 10), "2024-06-03 00:00:00.000"},
       {Describe(month | bd, 0, 0, 0, 0, 2, 0, 0, 0, 0, -1), DateTime(2024, 6, 20), "2024-06-04 00:00:00.000"},
-      {Describe(month | bd, 0, 0, 0, 0, -2, 0, 0, 0, 0, -1), DateTime(2024, 8, 1), "2024-08-30 00:00:00.000"},
       {Describe(month | bd, 0, 0, 0, 0, -3, 0, 0, 0, 0, -1), DateTime(2024, 8, 1), "2024-08-29 00:00:00.000"},
       // An hour out of range keeps the reference's; a relative one may cross midnight.
       {Describe(day, 0, 0, 0, 0, 0, 25, 5, 6, 0, -1), early, "2024-06-12 01:05:06.000"},
@@ -178,7 +176,6 @@ TEST(DynamicTimeUTC, ResolutionsWorkedOutByHand) {
       {Describe(0, 0, 0, 2024, 1, 1, 0, 0, 0, 0, -1), wed, "failed"},
       {Describe(1 | 0x20, 0, 0, 2024, 1, 1, 0, 0, 0, 0, -1), wed, "failed"},
       {Describe(15, 0, 0, 2024, 1, 1, 0, 0, 0, 0, -1), wed, "failed"},
-      {Describe(INT_MIN, 0, 0, 2024, 1, 1, 0, 0, 0, 0, -1), wed, "failed"},
       {Describe(DT_NONE, 0, 0, 2024, 1, 1, 0, 0, 0, 0, -1), wed, "failed"},
       {Describe(month, 0, 0, 0, 0, 0, 0, 0, 0, 1, 7), wed, "failed"},
       {Describe(DT_RELATIVE_QUARTER_DAY, 0, 0, 0, 2, 0, 0, 0, 0, INT_MIN, 7), wed, "failed"},

@@ -224,14 +224,13 @@ TEST_F(Occurrences, NullOutputAndZeroCount) {
   EXPECT_EQ(s->GetNextOccurrencesAfterStart(from, from, 0, nullptr), 0u);
   for (int which = 0; which < 3; ++which) {
     try {
-      if (which == 0) s->GetNextOccurrences(from, 1, nullptr);
-      if (which == 1) s->GetNextOccurrencesAfterStart(from, from, 1, nullptr);
-      if (which == 2) s->GetOccurrencesBetween(from, from, nullptr);
+      which == 0   ? s->GetNextOccurrences(from, 1, nullptr)
+      : which == 1 ? s->GetNextOccurrencesAfterStart(from, from, 1, nullptr)
+                   : s->GetOccurrencesBetween(from, from, nullptr);
       ADD_FAILURE() << which << ": nothing thrown";
     } catch (TimeSeriesException const& e) {
-      EXPECT_STREQ(e.what(), "Invalid parameter");
-      EXPECT_EQ(e.GetID(), -1);
-      EXPECT_EQ(e.GetDomain(), QBase::MESSAGE_DOMAIN_UNKNOWN);
+      EXPECT_TRUE(std::string(e.what()) == "Invalid parameter" && e.GetID() == -1 &&
+                  e.GetDomain() == QBase::MESSAGE_DOMAIN_UNKNOWN);
     }
   }
   // `from` later than `to`: 0 at once, even before `out` is looked at.
