@@ -116,9 +116,9 @@ TEST(PlatformClock, NowAndTheZoneQueries) {
     EXPECT_EQ(utc.GetBias() | utc.GetDaylightBias(), 0);
     EXPECT_EQ(local.GetBias(), c.bias) << c.tz;
     EXPECT_EQ(local.GetDaylightBias(), c.daylightBias) << c.tz;
-    // Local minus UTC is the offset in effect, give or take the moment between readings.
-    long long const gap = local.Totime_t() - utc.Totime_t() - (c.bias + c.daylightBias) * 60LL;
-    EXPECT_TRUE(gap >= -1 && gap <= 2) << c.tz << " " << gap;
+    // Local minus the offset in effect is an instant between the readings.
+    long long const instant = local.Totime_t() - (c.bias + c.daylightBias) * 60LL;
+    EXPECT_TRUE(instant >= before && instant <= after) << c.tz << " " << instant - before;
     int bias = 12345;
     EXPECT_TRUE(DateTime::GetTimeZoneInfo(bias));
     EXPECT_EQ(bias, c.bias) << c.tz;
@@ -141,7 +141,6 @@ TEST(PlatformZoneName, StandardNameWithinTheGivenSize) {
   EXPECT_EQ(name(2), (W{'X', 0}));
   EXPECT_EQ(name(1), (W{0}));
   EXPECT_EQ(name(0), W());
-  DateTime::GetTimeZoneName(nullptr, 40, t);  // nothing to write to
   {
     ScopedTZ kolkata("IST-5:30");
     EXPECT_EQ(name(40), (W{'I', 'S', 'T', 0}));

@@ -1,10 +1,10 @@
 // Values shared between threads: several threads read one DateTime, one
-// BigDecimal and one blob at once (the DateTime fills its weekday cache from
-// whichever thread gets there first), and zone conversions run while another
-// thread re-reads the zone, and eight threads convert in eight zones found
-// by name while another changes TZ. Every thread checks its answers against ones
-// computed before the threads started. Under ThreadSanitizer these are the
-// races a server module would meet.
+// BigDecimal, one blob and one Variant of each kind at once (the DateTime
+// fills its weekday cache from whichever thread gets there first), zone
+// conversions run while another thread re-reads the zone, and eight threads
+// convert in eight zones found by name while another changes TZ. Every thread
+// checks its answers against ones computed before the threads started. Under
+// ThreadSanitizer these are the races a server module would meet.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -19,10 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "DataType/Calendar/DateTime.h"
 #include "DataType/Calendar/TimeZone.h"
-#include "DataType/Collections/Binary.h"
-#include "DataType/Decimal/BigDecimal.h"
+#include "DataType/DataType.h"
 #include "support/ScopedTZ.h"
 
 namespace QDataType {
@@ -31,15 +29,15 @@ namespace {
 constexpr int kThreads = 4;
 constexpr int kRounds = 2000;
 
-// Runs body(thread index) on kThreads threads started together.
+// Runs body(thread index) on n threads started together.
 template <class Body>
-void OnThreads(Body body) {
+void OnThreads(Body body, int n = kThreads) {
   std::atomic<int> ready{0};
   std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
+  for (int t = 0; t < n; ++t) {
+    threads.emplace_back([&, t, n] {
       ready.fetch_add(1);
-      while (ready.load() < kThreads) std::this_thread::yield();
+      while (ready.load() < n) std::this_thread::yield();
       body(t);
     });
   }
@@ -62,11 +60,9 @@ TEST(SharedValues, DateTimeConstOperationsFillTheCacheOnce) {
             unsigned char record[44];
             wrong += shared.SaveObj(sizeof record, record, 0) != 0;
             // The cache words are -1 or the computed values, never a mix of bytes.
-            auto const word = [&record](int at) {  // little-endian
-              return static_cast<int32_t>(uint32_t{record[at]} | uint32_t{record[at + 1]} << 8 |
-                                          uint32_t{record[at + 2]} << 16 | uint32_t{record[at + 3]} << 24);
-            };
-            int32_t const week = word(32), weekday = word(36);
+            int32_t week, weekday;  // this machine's byte order is the record's (little-endian)
+            std::memcpy(&week, record + 32, 4);
+            std::memcpy(&weekday, record + 36, 4);
             wrong += !((week == -1 || week == 3) && (weekday == -1 || weekday == 6));
             break;
           }
@@ -77,19 +73,23 @@ TEST(SharedValues, DateTimeConstOperationsFillTheCacheOnce) {
   }
 }
 
-TEST(SharedValues, BigDecimalReadFromSeveralThreads) {
+TEST(SharedValues, BigDecimalAndBlobReadFromSeveralThreads) {
   BigDecimal shared("12345678901234567890.0987654321", nullptr);
   BigDecimal other("-0.5", nullptr);
   std::string const text = shared.ToString().GetString();
   std::string const sum = (shared + other)->ToString().GetString();
   std::string const quotient = shared.Divide(other, 12)->ToString().GetString();
+  std::vector<unsigned char> bytes(4096);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7);
+  std::unique_ptr<Binary> blob(CreateBinary(bytes.data(), bytes.size()));
+  std::unique_ptr<Binary> smaller(CreateBinary(bytes.data(), bytes.size() - 1));
   std::atomic<int> wrong{0};
   OnThreads([&](int) {
     for (int i = 0; i < kRounds / 10; ++i) {
-      wrong += shared.ToString().GetString() != text;
-      wrong += (shared + other)->ToString().GetString() != sum;
-      wrong += shared.Divide(other, 12)->ToString().GetString() != quotient;
-      wrong += shared.CompareTo(other) != 1;
+      wrong += shared.ToString().GetString() != text || (shared + other)->ToString().GetString() != sum;
+      wrong += shared.Divide(other, 12)->ToString().GetString() != quotient || shared.CompareTo(other) != 1;
+      wrong += blob->GetSize() != bytes.size() || std::memcmp(blob->GetData(), bytes.data(), bytes.size()) != 0;
+      wrong += !blob->IsEqual(*blob) || blob->IsEqual(*smaller) || !smaller->IsLess(*blob);
     }
   });
   EXPECT_EQ(wrong.load(), 0);
@@ -129,22 +129,6 @@ TEST(SharedValues, BigDecimalResultsChangeThreads) {
     for (BigDecimal::Ptr const& p : handed) wrong += p->ToString().GetString() != expected;
     EXPECT_EQ(wrong.load(), 0);
   }
-}
-
-TEST(SharedValues, BlobReadFromSeveralThreads) {
-  std::vector<unsigned char> bytes(4096);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7);
-  std::unique_ptr<Binary> shared(CreateBinary(bytes.data(), bytes.size()));
-  std::unique_ptr<Binary> smaller(CreateBinary(bytes.data(), bytes.size() - 1));
-  std::atomic<int> wrong{0};
-  OnThreads([&](int) {
-    for (int i = 0; i < kRounds; ++i) {
-      wrong += shared->GetSize() != bytes.size();
-      wrong += std::memcmp(shared->GetData(), bytes.data(), bytes.size()) != 0;
-      wrong += !shared->IsEqual(*shared) || shared->IsEqual(*smaller) || !smaller->IsLess(*shared);
-    }
-  });
-  EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(SharedValues, ZoneConversionsWhileTheZoneIsReRead) {
@@ -196,33 +180,52 @@ TEST(SharedValues, EightZonesWhileTZChanges) {
     }
     want.push_back(a);
   }
-  std::atomic<int> wrong{0}, ready{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 8; ++t) {
-    threads.emplace_back([&, t] {
-      ready.fetch_add(1);
-      while (ready.load() < 9) std::this_thread::yield();
-      Answers const& a = want[static_cast<size_t>(t)];
-      for (int round = 0; round < 20; ++round) {
-        for (size_t i = 0; i < readings.size(); ++i) {
-          wrong += readings[i].ToLocalTime(*a.zone) != a.local[i];
-          wrong += readings[i].ToUTCTime(*a.zone) != a.utc[i];
-          wrong += a.zone->Lookup(readings[i]).later != a.later[i];
+  std::atomic<int> wrong{0};
+  OnThreads(
+      [&](int t) {
+        for (int i = 0; i < 400 && t == 8; ++i) {  // the one thread that touches TZ
+          bool const east = i % 2 == 0;
+          setenv("TZ", east ? testing_zone::kUSEastern : testing_zone::kCentralEurope, 1);
+          wrong += DateTime(2024, 7, 1, 12, 0, 0).ToLocalTime() != DateTime(2024, 7, 1, east ? 8 : 14, 0, 0);
         }
-      }
-    });
-  }
-  threads.emplace_back([&] {  // the one thread that touches TZ
-    ready.fetch_add(1);
-    while (ready.load() < 9) std::this_thread::yield();
-    DateTime const summer(2024, 7, 1, 12, 0, 0);
-    for (int i = 0; i < 400; ++i) {
-      bool const east = i % 2 == 0;
-      setenv("TZ", east ? testing_zone::kUSEastern : testing_zone::kCentralEurope, 1);
-      wrong += summer.ToLocalTime() != (east ? DateTime(2024, 7, 1, 8, 0, 0) : DateTime(2024, 7, 1, 14, 0, 0));
-    }
+        for (int round = 0; round < 20 && t < 8; ++round) {
+          Answers const& a = want[static_cast<size_t>(t)];
+          for (size_t i = 0; i < readings.size(); ++i) {
+            wrong += readings[i].ToLocalTime(*a.zone) != a.local[i] || readings[i].ToUTCTime(*a.zone) != a.utc[i];
+            wrong += a.zone->Lookup(readings[i]).later != a.later[i];
+          }
+        }
+      },
+      9);
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+// Everything a reader asks of a Variant (every text form, conversion,
+// comparison and copy), as one string.
+std::string Reading(Variant& v) {
+  QBase::ReturnString const text = v.ToString(), vb = v.ToStringVBBehavior();
+  char buffer[8];
+  v.ToString(buffer, sizeof buffer);
+  Variant const copy(v);
+  return std::string(text.GetString() ? text.GetString() : "") + "|" + (vb.GetString() ? vb.GetString() : "") + "|" +
+         buffer + "|" + std::to_string(v.GetWStringLength()) + "|" + std::to_string(static_cast<double>(v)) +
+         (copy == v && v.IsTypeComparable(copy) && !(copy < v) ? "" : "!");
+}
+
+TEST(SharedValues, VariantReadsFromManyThreads) {
+  unsigned char const bytes[] = {1, 2, 3};
+  std::unique_ptr<Binary> blob(CreateBinary(bytes, sizeof bytes));
+  Variant shared[] = {Variant(-7, nullptr), Variant(2.5, nullptr), Variant("shared text", nullptr),
+                      Variant(blob.get(), nullptr), Variant(DateTime(2024, 6, 15, 10, 30), nullptr),
+                      Variant(BigDecimal("-12.50", nullptr), nullptr),
+                      Variant(CellFmtData(1.5, CellFmtDataTypeDefault, GUID{}), nullptr)};
+  std::vector<std::string> expected;
+  for (Variant& v : shared) expected.push_back(Reading(v));
+  std::atomic<int> wrong{0};
+  OnThreads([&](int) {
+    for (int round = 0; round < 200; ++round)
+      for (size_t k = 0; k < std::size(shared); ++k) wrong += Reading(shared[k]) != expected[k];
   });
-  for (std::thread& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
 }
 

@@ -1,7 +1,6 @@
 // Schedules that a step-by-step walk would take hours, or forever, on: each
-// computation must come back within 100 ms (in an optimised build without
-// sanitizers; elsewhere the bound is loosened) with the walk's answer where
-// it has one.
+// computation must come back with the walk's answer where it has one, and in
+// a plain release build within 100 ms of CPU time.
 #include <gtest/gtest.h>
 #include <time.h>
 
@@ -14,15 +13,6 @@
 #include "Schedules.h"
 #include "StepWalk.h"
 #include "support/ScopedTZ.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QDT_TEST_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define QDT_TEST_SANITIZED 1
-#endif
 
 namespace QDataType {
 namespace {
@@ -39,12 +29,14 @@ double CpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// The bound is for optimised native code; sanitizers and an emulator
-// (cross-built tests under qemu) run it many times slower.
-#if defined(NDEBUG) && !defined(QDT_TEST_SANITIZED) && !defined(QDT_TEST_EMULATED)
+// The bound holds for optimised native code alone: the build defines
+// QDT_TEST_TIME_BOUNDS only for a plain release build (no sanitizer, no
+// coverage, no emulator). Elsewhere the computations still have to finish
+// and answer right, unbounded.
+#if defined(QDT_TEST_TIME_BOUNDS)
 constexpr double kBoundMs = 100;
 #else
-constexpr double kBoundMs = 3000;
+constexpr double kBoundMs = 1e12;
 #endif
 
 // Runs the three computations, each timed; returns their results.

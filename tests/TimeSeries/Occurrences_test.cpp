@@ -1,7 +1,8 @@
 // The three computations on hand-worked schedules, in UTC (local wall time
-// is UTC, so the conversions are the identity): fixed times, steps of every
-// unit, weekdays and weeks of the month, fixed years, windows, the null and
-// empty cases, and the array that GetOccurrencesBetween hands over.
+// is UTC, so the conversions are the identity): week steps, months and
+// years, fixed years, odometer steps, windows, the null and empty cases, and
+// the array that GetOccurrencesBetween hands over. (Fixed times, day steps,
+// weekday masks and weeks of the month: Walk_test's day-by-day model.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -90,141 +91,71 @@ class Occurrences : public ::testing::Test {
   }
 };
 
-TEST_F(Occurrences, FixedTimeOfDay) {
-  Series const s = Rule().At(9, 30).Make();
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 10, 0, 0), 3),
-            (Strings{"2024-06-11 09:30:00.000", "2024-06-12 09:30:00.000", "2024-06-13 09:30:00.000"}));
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 9, 0, 0), 2),
-            (Strings{"2024-06-10 09:30:00.000", "2024-06-11 09:30:00.000"}));
-  // An occurrence exactly at `from` counts; the month and year roll over.
-  EXPECT_EQ(Next(s, DateTime(2024, 12, 31, 9, 30, 0), 2),
-            (Strings{"2024-12-31 09:30:00.000", "2025-01-01 09:30:00.000"}));
-  EXPECT_EQ(Between(s, DateTime(2024, 2, 28, 9, 30, 0), DateTime(2024, 3, 1, 9, 30, 0)),
-            (Strings{"2024-02-28 09:30:00.000", "2024-02-29 09:30:00.000", "2024-03-01 09:30:00.000"}));
-}
+// GetNextOccurrences on hand-worked schedules, one row each.
+TEST_F(Occurrences, NextOccurrencesWorkedOutByHand) {
+  struct {
+    Rule rule;
+    DateTime from;
+    unsigned count;
+    Strings want;
+  } const cases[] = {
+      // Monday at 09:00 every two weeks, from a Monday 08:00; with Wednesday
+      // too, a later weekday of the same week passes whatever the week count.
+      {Rule().At(9, 0).Fixed(kDow, 2).Every(kWeek, 2), DateTime(2024, 6, 10, 8, 0, 0), 3,
+       {"2024-06-10 09:00:00.000", "2024-06-24 09:00:00.000", "2024-07-08 09:00:00.000"}},
+      {Rule().At(9, 0).Fixed(kDow, 10).Every(kWeek, 2), DateTime(2024, 6, 10, 8, 0, 0), 3,
+       {"2024-06-10 09:00:00.000", "2024-06-12 09:00:00.000", "2024-06-24 09:00:00.000"}},
+      // The 31st skips the shorter months; every third month from the anchor.
+      {Rule().At(12, 0).Fixed(kDay, 31), DateTime(2024, 1, 31, 13, 0, 0), 2,
+       {"2024-03-31 12:00:00.000", "2024-05-31 12:00:00.000"}},
+      {Rule().At(12, 0).Fixed(kDay, 15).Every(kMonth, 3), DateTime(2024, 11, 15, 0, 0, 0), 3,
+       {"2024-11-15 12:00:00.000", "2025-02-15 12:00:00.000", "2025-05-15 12:00:00.000"}},
+      // February 29: leap years only; every second year from 2024; month 13 never.
+      {Rule().At(0, 0).Fixed(kMonth, 2).Fixed(kDay, 29), DateTime(2024, 3, 1, 0, 0, 0), 1, {"2028-02-29 00:00:00.000"}},
+      {Rule().At(0, 0).Fixed(kMonth, 7).Fixed(kDay, 4).Every(kYear, 2), DateTime(2024, 7, 1, 0, 0, 0), 3,
+       {"2024-07-04 00:00:00.000", "2026-07-04 00:00:00.000", "2028-07-04 00:00:00.000"}},
+      {Rule().At(0, 0).Fixed(kMonth, 13), DateTime(2024, 7, 1, 0, 0, 0), 1, {}},
+      // A fixed year moves the search to the start's month and day in that
+      // year (clamped: 2024-02-29 -> 2030-02-28) and resumes it the day
+      // after, within its 2,928 days; a year already past yields nothing.
+      {Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 3).Fixed(kDay, 5), DateTime(2025, 6, 10, 0, 0, 0), 1, {}},
+      {Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 9).Fixed(kDay, 5), DateTime(2025, 6, 10, 0, 0, 0), 2,
+       {"2030-09-05 00:00:00.000"}},
+      {Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 2).Fixed(kDay, 28), DateTime(2024, 2, 27, 0, 0, 0), 1,
+       {"2030-02-28 00:00:00.000"}},
+      {Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 2).Fixed(kDay, 28), DateTime(2024, 2, 28, 0, 0, 0), 1, {}},
+      {Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 2).Fixed(kDay, 28), DateTime(2024, 2, 29, 0, 0, 0), 1, {}},
+      {Rule().At(0, 0).Fixed(kYear, 2020), DateTime(2025, 6, 10, 0, 0, 0), 1, {}},
+      // Every quarter hour of the day; with the hour free, the first hour's only.
+      {Rule().Every(kHour, 1).Every(kMinute, 15).Fixed(kSecond, 0).Fixed(kMs, 0), DateTime(2024, 6, 10, 23, 20, 0), 3,
+       {"2024-06-10 23:30:00.000", "2024-06-10 23:45:00.000", "2024-06-11 00:00:00.000"}},
+      {Rule().Every(kMinute, 15).Fixed(kSecond, 0).Fixed(kMs, 0), DateTime(2024, 6, 10, 0, 20, 0), 4,
+       {"2024-06-10 00:30:00.000", "2024-06-10 00:45:00.000", "2024-06-11 00:00:00.000", "2024-06-11 00:15:00.000"}},
+      // A step that does not divide its unit carries its remainder across the
+      // wrap, through the hours and into the next day.
+      {Rule().Every(kHour, 1).Every(kMinute, 25).Fixed(kSecond, 0).Fixed(kMs, 0), DateTime(2024, 6, 10, 23, 0, 0), 4,
+       {"2024-06-10 23:20:00.000", "2024-06-10 23:45:00.000", "2024-06-11 00:10:00.000", "2024-06-11 00:35:00.000"}},
+      // Millisecond and second steps, the second carried by the millisecond.
+      {Rule().Every(kSecond, 1).Every(kMs, 250).Fixed(kHour, 9).Fixed(kMinute, 0), DateTime(2024, 6, 10, 9, 0, 59, 600),
+       3, {"2024-06-10 09:00:59.750", "2024-06-11 09:00:00.000", "2024-06-11 09:00:00.250"}},
+      // Windows: the end is inclusive; an end before the start gives one
+      // occurrence a day, at the start; the date units still choose the days.
+      {Rule().Window(9, 0, 10, 0, 20), DateTime(2024, 6, 10, 9, 50, 0), 3,
+       {"2024-06-10 10:00:00.000", "2024-06-11 09:00:00.000", "2024-06-11 09:20:00.000"}},
+      {Rule().Window(22, 0, 6, 0, 30), DateTime(2024, 6, 10, 23, 0, 0), 2,
+       {"2024-06-11 22:00:00.000", "2024-06-12 22:00:00.000"}},
+      {Rule().Window(9, 0, 9, 30, 30).Fixed(kDow, 62), DateTime(2024, 6, 14, 9, 10, 0), 3,
+       {"2024-06-14 09:30:00.000", "2024-06-17 09:00:00.000", "2024-06-17 09:30:00.000"}},
+  };
+  for (auto const& c : cases) EXPECT_EQ(Next(c.rule.Make(), c.from, c.count), c.want) << Describe(c.rule);
 
-TEST_F(Occurrences, DayStep) {
-  Series const s = Rule().At(8, 0).Every(kDay, 2).Make();
-  // From Monday 07:00: Monday, Wednesday, Friday.
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 7, 0, 0), 3),
-            (Strings{"2024-06-10 08:00:00.000", "2024-06-12 08:00:00.000", "2024-06-14 08:00:00.000"}));
-  // The step counts from the walk's start, not from `from`.
-  EXPECT_EQ(AfterStart(s, DateTime(2024, 6, 10, 7, 0, 0), DateTime(2024, 6, 13, 0, 0, 0), 2),
-            (Strings{"2024-06-14 08:00:00.000", "2024-06-16 08:00:00.000"}));
-  EXPECT_EQ(AfterStart(s, DateTime(2024, 6, 11, 7, 0, 0), DateTime(2024, 6, 13, 0, 0, 0), 2),
-            (Strings{"2024-06-13 08:00:00.000", "2024-06-15 08:00:00.000"}));
-}
-
-TEST_F(Occurrences, WeekdayMasks) {
-  // Monday to Friday at 09:00, from a Friday after 09:00.
-  Series const weekdays = Rule().At(9, 0).Fixed(kDow, 62).Make();
-  EXPECT_EQ(Next(weekdays, DateTime(2024, 6, 14, 10, 0, 0), 2),
-            (Strings{"2024-06-17 09:00:00.000", "2024-06-18 09:00:00.000"}));
-  // Bits above 6 are ignored; a mask without a weekday matches nothing.
-  Series const high = Rule().At(9, 0).Fixed(kDow, 0x80 | 2).Make();
-  EXPECT_EQ(Next(high, DateTime(2024, 6, 14, 10, 0, 0), 1), (Strings{"2024-06-17 09:00:00.000"}));
-  Series const none = Rule().At(9, 0).Fixed(kDow, 0x80).Make();
-  EXPECT_EQ(Next(none, DateTime(2024, 6, 14, 10, 0, 0), 1), Strings{});
-}
-
-TEST_F(Occurrences, WeekOfMonth) {
-  // The last Friday (the last seven days) and the second Tuesday of each month.
-  Series const lastFriday = Rule().At(9, 0).Fixed(kDow, 32).Fixed(kWeek, -1).Make();
-  EXPECT_EQ(Next(lastFriday, DateTime(2024, 6, 1, 0, 0, 0), 3),
-            (Strings{"2024-06-28 09:00:00.000", "2024-07-26 09:00:00.000", "2024-08-30 09:00:00.000"}));
-  Series const secondTuesday = Rule().At(9, 0).Fixed(kDow, 4).Fixed(kWeek, 2).Make();
-  EXPECT_EQ(Next(secondTuesday, DateTime(2024, 6, 1, 0, 0, 0), 2),
-            (Strings{"2024-06-11 09:00:00.000", "2024-07-09 09:00:00.000"}));
-  // Week 5 holds days 29 to 31 only; week 0 and weeks beyond 5 never match.
-  Series const fifth = Rule().At(9, 0).Fixed(kWeek, 5).Make();
-  EXPECT_EQ(Next(fifth, DateTime(2023, 2, 1, 0, 0, 0), 2),
-            (Strings{"2023-03-29 09:00:00.000", "2023-03-30 09:00:00.000"}));
-  for (int w : {0, 6, -6}) {
-    Series const never = Rule().At(9, 0).Fixed(kWeek, w).Make();
-    EXPECT_EQ(Next(never, DateTime(2024, 6, 1, 0, 0, 0), 1), Strings{}) << w;
-  }
-}
-
-TEST_F(Occurrences, WeekStepAndItsWeekdayException) {
-  // Monday at 09:00 every two weeks, from a Monday 08:00.
-  Series const mondays = Rule().At(9, 0).Fixed(kDow, 2).Every(kWeek, 2).Make();
-  EXPECT_EQ(Next(mondays, DateTime(2024, 6, 10, 8, 0, 0), 3),
-            (Strings{"2024-06-10 09:00:00.000", "2024-06-24 09:00:00.000", "2024-07-08 09:00:00.000"}));
-  // Monday and Wednesday: a later weekday of the same week passes whatever
-  // the week count.
-  Series const both = Rule().At(9, 0).Fixed(kDow, 10).Every(kWeek, 2).Make();
-  EXPECT_EQ(Next(both, DateTime(2024, 6, 10, 8, 0, 0), 3),
-            (Strings{"2024-06-10 09:00:00.000", "2024-06-12 09:00:00.000", "2024-06-24 09:00:00.000"}));
-
-  // The week test on its own, anchored on a Monday.
+  // The week test on its own, anchored on a Monday: ceil(days / 7) weeks.
   Series const s = Rule().Every(kWeek, 2).Make();
   DateTime const monday(2024, 6, 10, 9, 0, 0);
-  EXPECT_TRUE(TimeSeriesTestPeer::DateMatches(s.get(), &monday, DateTime(2024, 6, 19, 9, 0, 0)));   // ceil(9/7) = 2
-  EXPECT_FALSE(TimeSeriesTestPeer::DateMatches(s.get(), &monday, DateTime(2024, 6, 17, 9, 0, 0)));  // ceil(7/7) = 1
+  EXPECT_TRUE(TimeSeriesTestPeer::DateMatches(s.get(), &monday, DateTime(2024, 6, 19, 9, 0, 0)));
+  EXPECT_FALSE(TimeSeriesTestPeer::DateMatches(s.get(), &monday, DateTime(2024, 6, 17, 9, 0, 0)));
   EXPECT_TRUE(TimeSeriesTestPeer::DateMatches(s.get(), &monday, DateTime(2024, 6, 12, 9, 0, 0)));   // Wednesday
   EXPECT_TRUE(TimeSeriesTestPeer::DateMatches(s.get(), nullptr, DateTime(2024, 6, 17, 9, 0, 0)));   // no anchor
-}
-
-TEST_F(Occurrences, MonthsAndYears) {
-  // The 31st of each month skips the shorter months.
-  Series const last = Rule().At(12, 0).Fixed(kDay, 31).Make();
-  EXPECT_EQ(Next(last, DateTime(2024, 1, 31, 13, 0, 0), 2),
-            (Strings{"2024-03-31 12:00:00.000", "2024-05-31 12:00:00.000"}));
-  // Every third month from the anchor, on the 15th.
-  Series const quarterly = Rule().At(12, 0).Fixed(kDay, 15).Every(kMonth, 3).Make();
-  EXPECT_EQ(Next(quarterly, DateTime(2024, 11, 15, 0, 0, 0), 3),
-            (Strings{"2024-11-15 12:00:00.000", "2025-02-15 12:00:00.000", "2025-05-15 12:00:00.000"}));
-  // February 29 every year: leap years only; every second year from 2024.
-  Series const leap = Rule().At(0, 0).Fixed(kMonth, 2).Fixed(kDay, 29).Make();
-  EXPECT_EQ(Next(leap, DateTime(2024, 3, 1, 0, 0, 0), 1), (Strings{"2028-02-29 00:00:00.000"}));
-  Series const biennial = Rule().At(0, 0).Fixed(kMonth, 7).Fixed(kDay, 4).Every(kYear, 2).Make();
-  EXPECT_EQ(Next(biennial, DateTime(2024, 7, 1, 0, 0, 0), 3),
-            (Strings{"2024-07-04 00:00:00.000", "2026-07-04 00:00:00.000", "2028-07-04 00:00:00.000"}));
-  // A month outside 1..12 never matches.
-  Series const thirteenth = Rule().At(0, 0).Fixed(kMonth, 13).Make();
-  EXPECT_EQ(Next(thirteenth, DateTime(2024, 7, 1, 0, 0, 0), 1), Strings{});
-}
-
-TEST_F(Occurrences, FixedYearMovesTheSearch) {
-  // The search jumps to 2030-06-10, after March 5: nothing within its
-  // 2,928 days.
-  Series const march5 = Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 3).Fixed(kDay, 5).Make();
-  EXPECT_EQ(Next(march5, DateTime(2025, 6, 10, 0, 0, 0), 1), Strings{});
-  // Later in the year it is found, on the date kept by the move.
-  Series const sept = Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 9).Fixed(kDay, 5).Make();
-  EXPECT_EQ(Next(sept, DateTime(2025, 6, 10, 0, 0, 0), 2), (Strings{"2030-09-05 00:00:00.000"}));
-  // The move keeps the month and day (clamped: 2024-02-29 -> 2030-02-28)
-  // and the search starts the day after it, so the moved-to day itself is
-  // never tried.
-  Series const feb28 = Rule().At(0, 0).Fixed(kYear, 2030).Fixed(kMonth, 2).Fixed(kDay, 28).Make();
-  EXPECT_EQ(Next(feb28, DateTime(2024, 2, 27, 0, 0, 0), 1), (Strings{"2030-02-28 00:00:00.000"}));
-  EXPECT_EQ(Next(feb28, DateTime(2024, 2, 28, 0, 0, 0), 1), Strings{});
-  EXPECT_EQ(Next(feb28, DateTime(2024, 2, 29, 0, 0, 0), 1), Strings{});
-  // A fixed year already past yields nothing.
-  Series const past = Rule().At(0, 0).Fixed(kYear, 2020).Make();
-  EXPECT_EQ(Next(past, DateTime(2025, 6, 10, 0, 0, 0), 1), Strings{});
-}
-
-TEST_F(Occurrences, OdometerSteps) {
-  // Every quarter hour of the day...
-  Series const quarters = Rule().Every(kHour, 1).Every(kMinute, 15).Fixed(kSecond, 0).Fixed(kMs, 0).Make();
-  EXPECT_EQ(Next(quarters, DateTime(2024, 6, 10, 23, 20, 0), 3),
-            (Strings{"2024-06-10 23:30:00.000", "2024-06-10 23:45:00.000", "2024-06-11 00:00:00.000"}));
-  // ... and with the hour free, the first hour's quarters only.
-  Series const firstHour = Rule().Every(kMinute, 15).Fixed(kSecond, 0).Fixed(kMs, 0).Make();
-  EXPECT_EQ(Next(firstHour, DateTime(2024, 6, 10, 0, 20, 0), 4),
-            (Strings{"2024-06-10 00:30:00.000", "2024-06-10 00:45:00.000", "2024-06-11 00:00:00.000",
-                     "2024-06-11 00:15:00.000"}));
-  // A step that does not divide its unit carries its remainder across the
-  // wrap: every 25 minutes runs on through the hours and into the next day.
-  Series const drift = Rule().Every(kHour, 1).Every(kMinute, 25).Fixed(kSecond, 0).Fixed(kMs, 0).Make();
-  EXPECT_EQ(Next(drift, DateTime(2024, 6, 10, 23, 0, 0), 4),
-            (Strings{"2024-06-10 23:20:00.000", "2024-06-10 23:45:00.000", "2024-06-11 00:10:00.000",
-                     "2024-06-11 00:35:00.000"}));
-  // Millisecond and second steps, the second carried by the millisecond.
-  Series const fine = Rule().Every(kSecond, 1).Every(kMs, 250).Fixed(kHour, 9).Fixed(kMinute, 0).Make();
-  EXPECT_EQ(Next(fine, DateTime(2024, 6, 10, 9, 0, 59, 600), 3),
-            (Strings{"2024-06-10 09:00:59.750", "2024-06-11 09:00:00.000", "2024-06-11 09:00:00.250"}));
 }
 
 TEST_F(Occurrences, OdometerRoutine) {
@@ -267,25 +198,13 @@ TEST_F(Occurrences, DaySearchRoutines) {
   EXPECT_EQ(Text(r), "2000-01-01 00:00:00.000");
 }
 
-TEST_F(Occurrences, Windows) {
+TEST_F(Occurrences, WindowsBetweenAndAfterStart) {
   Series const s = Rule().Window(9, 0, 10, 0, 20).Make();
-  EXPECT_EQ(s->GetWindowInterval(), 20);
-  // The end is inclusive.
-  EXPECT_EQ(Next(s, DateTime(2024, 6, 10, 9, 50, 0), 3),
-            (Strings{"2024-06-10 10:00:00.000", "2024-06-11 09:00:00.000", "2024-06-11 09:20:00.000"}));
   EXPECT_EQ(Between(s, DateTime(2024, 6, 10, 9, 10, 0), DateTime(2024, 6, 11, 9, 0, 0)),
             (Strings{"2024-06-10 09:20:00.000", "2024-06-10 09:40:00.000", "2024-06-10 10:00:00.000",
                      "2024-06-11 09:00:00.000"}));
   EXPECT_EQ(AfterStart(s, DateTime(2024, 6, 1, 0, 0, 0), DateTime(2024, 6, 10, 9, 30, 0), 2),
             (Strings{"2024-06-10 09:40:00.000", "2024-06-10 10:00:00.000"}));
-  // An end before the start: one occurrence per day, at the start.
-  Series const night = Rule().Window(22, 0, 6, 0, 30).Make();
-  EXPECT_EQ(Next(night, DateTime(2024, 6, 10, 23, 0, 0), 2),
-            (Strings{"2024-06-11 22:00:00.000", "2024-06-12 22:00:00.000"}));
-  // The date units still choose the days: weekdays only.
-  Series const weekdays = Rule().Window(9, 0, 9, 30, 30).Fixed(kDow, 62).Make();
-  EXPECT_EQ(Next(weekdays, DateTime(2024, 6, 14, 9, 10, 0), 3),
-            (Strings{"2024-06-14 09:30:00.000", "2024-06-17 09:00:00.000", "2024-06-17 09:30:00.000"}));
 }
 
 TEST_F(Occurrences, WindowIntervalZeroYieldsNothing) {
@@ -305,14 +224,13 @@ TEST_F(Occurrences, NullOutputAndZeroCount) {
   EXPECT_EQ(s->GetNextOccurrencesAfterStart(from, from, 0, nullptr), 0u);
   for (int which = 0; which < 3; ++which) {
     try {
-      if (which == 0) s->GetNextOccurrences(from, 1, nullptr);
-      if (which == 1) s->GetNextOccurrencesAfterStart(from, from, 1, nullptr);
-      if (which == 2) s->GetOccurrencesBetween(from, from, nullptr);
+      which == 0   ? s->GetNextOccurrences(from, 1, nullptr)
+      : which == 1 ? s->GetNextOccurrencesAfterStart(from, from, 1, nullptr)
+                   : s->GetOccurrencesBetween(from, from, nullptr);
       ADD_FAILURE() << which << ": nothing thrown";
     } catch (TimeSeriesException const& e) {
-      EXPECT_STREQ(e.what(), "Invalid parameter");
-      EXPECT_EQ(e.GetID(), -1);
-      EXPECT_EQ(e.GetDomain(), QBase::MESSAGE_DOMAIN_UNKNOWN);
+      EXPECT_TRUE(std::string(e.what()) == "Invalid parameter" && e.GetID() == -1 &&
+                  e.GetDomain() == QBase::MESSAGE_DOMAIN_UNKNOWN);
     }
   }
   // `from` later than `to`: 0 at once, even before `out` is looked at.

@@ -33,23 +33,12 @@ Rule ReadRule(std::istream& in) {
   in >> kind >> hh >> mm >> ss;
   Rule r;
   r.At(hh, mm, ss);
-  int a, b;
-  switch (kind) {
-    case 'W':
-      in >> a;
-      r.Fixed(kDow, a);
-      break;
-    case 'M':
-      in >> a >> b;
-      r.Fixed(kWeek, a).Fixed(kDow, 1 << b);
-      break;
-    case 'F':
-      in >> a;
-      r.Fixed(kDay, a);
-      break;
-    default:
-      break;
-  }
+  int a = 0, b = 0;
+  if (kind == 'W' || kind == 'F') in >> a;
+  if (kind == 'M') in >> a >> b;
+  if (kind == 'W') r.Fixed(kDow, a);
+  if (kind == 'M') r.Fixed(kWeek, a).Fixed(kDow, 1 << b);
+  if (kind == 'F') r.Fixed(kDay, a);
   return r;
 }
 

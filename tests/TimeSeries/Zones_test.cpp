@@ -3,7 +3,7 @@
 // same calls in the process's zone.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <string>
 #include <vector>
 
 #include "DataType/Calendar/TimeZone.h"
@@ -14,6 +14,7 @@ namespace QDataType {
 namespace {
 
 using testing_series::Rule;
+using testing_series::Texts;
 using testing_zone::ScopedTZ;
 
 constexpr int kWeekdays = 0x3E;  // Monday to Friday
@@ -34,26 +35,38 @@ TEST(TimeSeriesZones, WeekdaysAtNineThirtyInThreeZones) {
   for (auto const& c : cases) {
     TimeZone const* const zone = TimeZone::Find(c.zone);
     ASSERT_NE(zone, nullptr);
+    std::vector<std::string> const want = Texts(c.want, 3);
     DateTime out[3];
-    ASSERT_EQ(series->GetNextOccurrences(from, 3, out, *zone), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(out[i], c.want[i]) << c.zone << " " << i;
-    DateTime after[3];
-    ASSERT_EQ(series->GetNextOccurrencesAfterStart(from, from, 3, after, *zone), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], c.want[i]) << c.zone << " " << i;
     DateTime* between = nullptr;
-    ASSERT_EQ(series->GetOccurrencesBetween(from, c.want[2], &between, *zone), 3u);
-    std::unique_ptr<DateTime[]> owned(between);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(between[i], c.want[i]) << c.zone << " " << i;
-
+    EXPECT_EQ(Texts(out, series->GetNextOccurrences(from, 3, out, *zone)), want) << c.zone;
+    EXPECT_EQ(Texts(out, series->GetNextOccurrencesAfterStart(from, from, 3, out, *zone)), want) << c.zone;
+    unsigned n = series->GetOccurrencesBetween(from, c.want[2], &between, *zone);
+    EXPECT_EQ(Texts(between, n), want) << c.zone;
+    delete[] between;
     ScopedTZ tz(c.zone);  // the same calls in the process's zone
-    DateTime same[3];
-    ASSERT_EQ(series->GetNextOccurrences(from, 3, same), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(same[i], c.want[i]) << c.zone << " " << i;
-    DateTime* listed = nullptr;
-    ASSERT_EQ(series->GetOccurrencesBetween(from, c.want[2], &listed), 3u);
-    std::unique_ptr<DateTime[]> ownedListed(listed);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(listed[i], c.want[i]) << c.zone << " " << i;
+    EXPECT_EQ(Texts(out, series->GetNextOccurrences(from, 3, out)), want) << c.zone;
+    n = series->GetOccurrencesBetween(from, c.want[2], &between);
+    EXPECT_EQ(Texts(between, n), want) << c.zone;
+    delete[] between;
   }
+}
+
+// From inside the hour that Europe repeats in autumn: the first wall time
+// (02:15) reads as its earlier instant, before `from`, so it is taken an hour
+// later (03:15 local) and the walk goes on from there, every 15 minutes.
+TEST(TimeSeriesZones, AnOccurrenceBeforeFromMovesTheWalkAnHourOn) {
+  auto const series = Rule()
+                          .Every(testing_series::kHour, 1)
+                          .Every(testing_series::kMinute, 15)
+                          .Fixed(testing_series::kSecond, 0)
+                          .Fixed(testing_series::kMs, 0)
+                          .Make();
+  TimeZone const* const zone = TimeZone::Find(testing_zone::kCentralEurope);
+  ASSERT_NE(zone, nullptr);
+  DateTime out[4];
+  EXPECT_EQ(Texts(out, series->GetNextOccurrences(DateTime(2024, 10, 27, 1, 15), 4, out, *zone)),
+            (std::vector<std::string>{"2024-10-27 02:15:00.000", "2024-10-27 02:30:00.000", "2024-10-27 02:45:00.000",
+                                      "2024-10-27 03:00:00.000"}));
 }
 
 }  // namespace

@@ -1,38 +1,38 @@
 #!/usr/bin/env python3
-"""Writes the schedule vectors from Python's datetime and zoneinfo.
-
-  timeseries_vectors.txt, one case a line:
-    zone rule op args : expected...
-  rule (local wall time; date units as named, everything else free)
-    D hh mm ss              every day
-    W hh mm ss mask         days whose weekday bit is set (bit 0 = Sunday)
-    M hh mm ss week dow     the week-th weekday dow of each month (week -1:
-                            the last one, i.e. within the month's last 7 days)
-    F hh mm ss day          that day of each month (months without it skipped)
-  op and args (all instants UTC, as y mo d h mi s)
-    N from count            GetNextOccurrences
-    A start from count      GetNextOccurrencesAfterStart
-    B from to               GetOccurrencesBetween
-  expected: the occurrences in UTC, y mo d h mi s each.
-
-The occurrences are the schedule's local wall times not earlier than
-local(from) (and up to local(to)), converted to UTC with zoneinfo and fold=0:
-a wall time skipped by a transition takes the offset in effect before it, a
-repeated one the earlier instant. GetNextOccurrences moves an occurrence
-whose UTC form is earlier than `from` one hour later (local), converting
-again; with every time unit fixed the walk goes on as if unmoved.
-
-Cases cluster around the daylight-saving changes of years between 1950 and
-2100 in zones of both hemispheres and with a half-hour change (later years
-follow the zone's closing rule).
-
-Run: python3 gen_timeseries_vectors.py [output file] (the build does, into its tree)
-"""
+# Writes the schedule vectors from Python's datetime and zoneinfo.
+#
+#   timeseries_vectors.txt, one case a line:
+#     zone rule op args : expected...
+#   rule (local wall time; date units as named, everything else free)
+#     D hh mm ss              every day
+#     W hh mm ss mask         days whose weekday bit is set (bit 0 = Sunday)
+#     M hh mm ss week dow     the week-th weekday dow of each month (week -1:
+#                             the last one, i.e. within the month's last 7 days)
+#     F hh mm ss day          that day of each month (months without it skipped)
+#   op and args (all instants UTC, as y mo d h mi s)
+#     N from count            GetNextOccurrences
+#     A start from count      GetNextOccurrencesAfterStart
+#     B from to               GetOccurrencesBetween
+#   expected: the occurrences in UTC, y mo d h mi s each.
+#
+# The occurrences are the schedule's local wall times not earlier than
+# local(from) (and up to local(to)), converted to UTC with zoneinfo and fold=0:
+# a wall time skipped by a transition takes the offset in effect before it, a
+# repeated one the earlier instant. GetNextOccurrences moves an occurrence
+# whose UTC form is earlier than `from` one hour later (local), converting
+# again; with every time unit fixed the walk goes on as if unmoved.
+#
+# Cases cluster around the daylight-saving changes of years between 1950 and
+# 2100 in zones of both hemispheres and with a half-hour change (later years
+# follow the zone's closing rule).
+#
+# Run: python3 gen_timeseries_vectors.py [output file] (the build does, into its tree)
 import datetime as dt
 import random
 from zoneinfo import ZoneInfo
 
 import tzrelease
+from gen_timezone_vectors import EPOCH, transitions
 
 UTC = dt.timezone.utc
 ZONES = ["Europe/Berlin", "America/New_York", "Australia/Sydney", "Australia/Lord_Howe", "America/Sao_Paulo"]
@@ -108,26 +108,11 @@ def expect_between(zone, rule, frm, to):
             out.append(to_utc(zone, local))
 
 
-def transitions(zone, year):
-    """UTC instants (to the minute) where the zone's offset changes in `year`."""
-    found = []
-    t = dt.datetime(year, 1, 1)
-    step = dt.timedelta(hours=6)
-    prev = zone.utcoffset(t)
-    while t.year == year:
-        nxt = t + step
-        off = zone.utcoffset(nxt.replace(tzinfo=UTC).astimezone(zone).replace(tzinfo=None))
-        if to_local(zone, nxt) - nxt != to_local(zone, t) - t:
-            lo, hi = t, nxt
-            while hi - lo > dt.timedelta(minutes=1):
-                mid = lo + (hi - lo) / 2
-                if to_local(zone, mid) - mid == to_local(zone, lo) - lo:
-                    lo = mid
-                else:
-                    hi = mid
-            found.append(hi)
-        t, prev = nxt, off
-    return found
+def changes(zone, name, year):
+    """UTC instants in `year` where the zone's offset changes (the file's and its rule's transitions)."""
+    at = [EPOCH + dt.timedelta(seconds=t) for t in transitions(name)]
+    second = dt.timedelta(seconds=1)
+    return [t for t in at if t.year == year and to_local(zone, t - second) - (t - second) != to_local(zone, t) - t]
 
 
 def fields(d):
@@ -140,7 +125,7 @@ def main():
     for name in ZONES:
         zone = ZoneInfo(name)
         for year in rng.sample(range(1950, 2100), 8):
-            for change in transitions(zone, year):
+            for change in changes(zone, name, year):
                 local_change = to_local(zone, change)
                 before = to_local(zone, change - dt.timedelta(minutes=1)) + dt.timedelta(minutes=1)
                 if local_change < before:
@@ -158,16 +143,10 @@ def main():
                     base = local_change + dt.timedelta(minutes=rng.choice([-90, -60, -30, 0, 30, 60, 90]))
                     hh, mm, ss = base.hour, base.minute, rng.choice([0, 0, 30])
                     kind = rng.choice("DWMF")
-                    if kind == "D":
-                        rule = ("D", hh, mm, ss)
-                    elif kind == "W":
-                        rule = ("W", hh, mm, ss, rng.randint(1, 127))
-                    elif kind == "M":
-                        rule = ("M", hh, mm, ss, rng.choice([1, 2, 3, 4, -1]), rng.randint(0, 6))
-                    else:
-                        rule = ("F", hh, mm, ss, rng.randint(1, 31))
-                    frm = change + dt.timedelta(minutes=rng.randint(-3 * 1440, 90))
-                    frm = frm.replace(second=0)
+                    extra = {"D": lambda: (), "W": lambda: (rng.randint(1, 127),), "F": lambda: (rng.randint(1, 31),),
+                             "M": lambda: (rng.choice([1, 2, 3, 4, -1]), rng.randint(0, 6))}[kind]()
+                    rule = (kind, hh, mm, ss) + extra
+                    frm = (change + dt.timedelta(minutes=rng.randint(-3 * 1440, 90))).replace(second=0)
                     text = f"{name} {' '.join(str(x) for x in rule)}"
                     count = rng.randint(1, 5)
                     op = rng.choice("NAB")

@@ -1,26 +1,25 @@
 #!/usr/bin/env python3
-"""Writes the named-zone vectors (TimeZone) from Python's zoneinfo.
-
-  timezone_vectors.txt
-    Z name
-        a zone of the database; the lines up to the next Z are its
-    t u0 u1 u2 a0 a1 b0 b1 c0 c1 d0 d1
-        a transition at instant t (Unix time) and the offsets (seconds east)
-        zoneinfo gives around it:
-          u0 u1 u2   at the instants t-1, t and t+1 (UTC to local);
-          a0 a1      of the wall reading t+lo-1 with fold=0 and fold=1, where
-                     lo and hi are the smaller and the larger of u0 and u2;
-          b0 b1      of the reading t+lo (the first skipped or repeated one);
-          c0 c1      of the reading t+hi-1 (the last one);
-          d0 d1      of the reading t+hi (the first one after).
-        The instant of a reading r with fold f is r minus its offset.
-
-Every zone of the machine's tz database (one name for each distinct file:
-links repeat their target), every transition from 1900 to 2400: those listed
-in the zone's file, then those of its closing rule, year by year.
-
-Run: python3 gen_timezone_vectors.py [output file] (the build does, into its tree)
-"""
+# Writes the named-zone vectors (TimeZone) from Python's zoneinfo.
+#
+#   timezone_vectors.txt
+#     Z name
+#         a zone of the database; the lines up to the next Z are its
+#     t u0 u1 u2 a0 a1 b0 b1 c0 c1 d0 d1
+#         a transition at instant t (Unix time) and the offsets (seconds east)
+#         zoneinfo gives around it:
+#           u0 u1 u2   at the instants t-1, t and t+1 (UTC to local);
+#           a0 a1      of the wall reading t+lo-1 with fold=0 and fold=1, where
+#                      lo and hi are the smaller and the larger of u0 and u2;
+#           b0 b1      of the reading t+lo (the first skipped or repeated one);
+#           c0 c1      of the reading t+hi-1 (the last one);
+#           d0 d1      of the reading t+hi (the first one after).
+#         The instant of a reading r with fold f is r minus its offset.
+#
+# Every zone of the machine's tz database (one name for each distinct file:
+# links repeat their target), every transition from 1900 to 2400: those listed
+# in the zone's file, then those of its closing rule, year by year.
+#
+# Run: python3 gen_timezone_vectors.py [output file] (the build does, into its tree)
 import datetime
 import hashlib
 import os
@@ -36,13 +35,14 @@ LAST = int((datetime.datetime(2401, 1, 1) - EPOCH).total_seconds())
 SECOND = datetime.timedelta(seconds=1)
 
 
-def transitions(name):
-    """The zone's transition instants in FIRST..LAST, ascending."""
+def transitions(name, listed_only=False):
+    """The zone's transition instants in FIRST..LAST, ascending: those listed
+    in its file, then (unless listed_only) those of its closing rule."""
     with open(os.path.join(tzrelease.TZDIR, name), "rb") as f:
         rules = _zoneinfo.ZoneInfo.from_file(f, key=name)  # the same reader, its lists open to view
     listed = [t for t in rules._trans_utc if FIRST <= t < LAST]
     after = rules._tz_after
-    if not isinstance(after, _zoneinfo._TZStr):
+    if listed_only or not isinstance(after, _zoneinfo._TZStr):
         return listed
     last = rules._trans_utc[-1] if rules._trans_utc else FIRST
     std, dst = after.std.utcoff.total_seconds(), after.dst.utcoff.total_seconds()

@@ -1,45 +1,43 @@
 #!/usr/bin/env python3
-"""Writes the time-zone conversion vectors from Python's zoneinfo.
-
-  zone_vectors.txt
-    U zone  y mo d h mi s ms  y mo d h mi s ms  off
-        a UTC reading and its local wall time (ToLocalTime)
-    L zone  y mo d h mi s ms  y mo d h mi s ms  off
-        a local wall-time reading and its UTC instant (ToUTCTime); a reading
-        skipped by a transition takes the offset in effect before it, a
-        repeated one the earlier instant (zoneinfo with fold=0)
-    R zone  localSeconds instant off
-        the same as plain counts of seconds from 1970-01-01 00:00 (wall
-        clock, Unix time)
-  `off` is local minus UTC of the conversion: in minutes truncated toward
-  zero on U and L lines (so a local mean time of -4:56:02 is -296), in
-  seconds on R lines.
-
-Every zone of the machine's tz database gets a few random instants and wall
-times in 1900..2400 and readings around its last recorded transition (the
-last entry of its TZif file; later changes come from the file's footer rule).
-A short list of zones with unusual rules gets more: every transition of a few
-years from 1900 to 2400, and New Year in years that Python's calendar cannot
-hold (0, 10000 and later), taken from the year 400 years away on the same
-clock: the Gregorian calendar and a zone's footer rule repeat every 400
-years, and before its first transition a zone keeps one offset.
-
-zoneinfo reads the same tz database as the C library (/usr/share/zoneinfo);
-the first line of the output names its version.
-
-Run: python3 gen_zone_vectors.py [output file] (the build does, into its tree)
-"""
+# Writes the time-zone conversion vectors from Python's zoneinfo.
+#
+#   zone_vectors.txt
+#     U zone  y mo d h mi s ms  y mo d h mi s ms  off
+#         a UTC reading and its local wall time (ToLocalTime)
+#     L zone  y mo d h mi s ms  y mo d h mi s ms  off
+#         a local wall-time reading and its UTC instant (ToUTCTime); a reading
+#         skipped by a transition takes the offset in effect before it, a
+#         repeated one the earlier instant (zoneinfo with fold=0)
+#     R zone  localSeconds instant off
+#         the same as plain counts of seconds from 1970-01-01 00:00 (wall
+#         clock, Unix time)
+#   `off` is local minus UTC of the conversion: in minutes truncated toward
+#   zero on U and L lines (so a local mean time of -4:56:02 is -296), in
+#   seconds on R lines.
+#
+# Every zone of the machine's tz database gets a few random instants and wall
+# times in 1900..2400 and readings around its last recorded transition (the
+# last entry of its TZif file; later changes come from the file's footer rule).
+# A short list of zones with unusual rules gets more: every transition of a few
+# years from 1900 to 2400 (as gen_timezone_vectors.py finds them), and New Year in years that Python's calendar cannot
+# hold (0, 10000 and later), taken from the year 400 years away on the same
+# clock: the Gregorian calendar and a zone's footer rule repeat every 400
+# years, and before its first transition a zone keeps one offset.
+#
+# zoneinfo reads the same tz database as the C library (/usr/share/zoneinfo);
+# the first line of the output names its version.
+#
+# Run: python3 gen_zone_vectors.py [output file] (the build does, into its tree)
 import datetime
 import os
 import random
-import struct
 import zoneinfo
 
 import tzrelease
+from gen_timezone_vectors import transitions
 
 UTC = datetime.timezone.utc
 EPOCH = datetime.datetime(1970, 1, 1)
-TZDIR = tzrelease.TZDIR
 
 DETAILED = [
     "Europe/Berlin",        # northern daylight saving
@@ -54,27 +52,6 @@ DETAILED = [
     "Africa/Casablanca",    # daylight saving suspended every Ramadan
     "America/Sitka",        # a day repeated in 1867
 ]
-
-
-def last_transition(name):
-    """The last transition instant recorded in the zone's TZif file, or None."""
-    with open(os.path.join(TZDIR, name), "rb") as f:
-        data = f.read()
-    if data[:4] != b"TZif":
-        return None
-
-    def counts(at):
-        return struct.unpack(">6l", data[at + 20:at + 44])  # isutc, isstd, leap, time, type, char
-
-    isutc, isstd, leap, timecnt, typecnt, charcnt = counts(0)
-    if data[4] == 0:  # version 1: 32-bit times only
-        times = struct.unpack(f">{timecnt}l", data[44:44 + 4 * timecnt])
-    else:
-        at = 44 + timecnt * 5 + typecnt * 6 + charcnt + leap * 8 + isstd + isutc
-        isutc, isstd, leap, timecnt, typecnt, charcnt = counts(at)
-        times = struct.unpack(f">{timecnt}q", data[at + 44:at + 44 + 8 * timecnt])
-    times = [t for t in times if -2**40 < t < 2**40]
-    return times[-1] if times else None
 
 
 def offset_at(zone, t):
@@ -138,30 +115,6 @@ def around(zone, t):
     return [("U", r) for r in utc] + [("L", r) for r in wall]
 
 
-def transitions(zone, year):
-    """Instants at which the offset changes within a year (found by bisection)."""
-    start = int((datetime.datetime(year, 1, 1) - EPOCH).total_seconds())
-    end = int((datetime.datetime(year + 1, 1, 1) - EPOCH).total_seconds())
-    found = []
-    t, off = start, offset_at(zone, start)
-    while t < end:
-        n = t + 21600
-        o = offset_at(zone, n)
-        if o != off:
-            lo, hi = t, n
-            while hi - lo > 1:
-                mid = (lo + hi) // 2
-                if offset_at(zone, mid) == off:
-                    lo = mid
-                else:
-                    hi = mid
-            found.append(hi)
-            t, off = hi, offset_at(zone, hi)
-            continue
-        t = n
-    return found
-
-
 def random_reading(rng, lo, hi):
     start = datetime.datetime(lo, 1, 1)
     span = int((datetime.datetime(hi + 1, 1, 1) - start).total_seconds())
@@ -178,12 +131,13 @@ def main():
         for kind in "UUUULLLL":
             r = random_reading(rng, 1900, 2400)
             cases.append((kind, r.year, r))
-        last = last_transition(name)
-        if last is not None:
-            cases += [(k, r.year, r) for k, r in around(zone, last) if 1 <= r.year <= 9999]
+        listed = transitions(name, listed_only=True)
+        if listed:
+            cases += [(k, r.year, r) for k, r in around(zone, listed[-1]) if 1 <= r.year <= 9999]
         if name in DETAILED:
-            for year in (1900, 1950, 1975, 2007, 2011, 2024, 2037, 2038, 2041, 2050, 2100, 2400):
-                for t in transitions(zone, year):
+            years = (1900, 1950, 1975, 2007, 2011, 2024, 2037, 2038, 2041, 2050, 2100, 2400)
+            for t in transitions(name):
+                if moment(t).year in years and offset_at(zone, t - 1) != offset_at(zone, t):
                     cases += [(k, r.year, r) for k, r in around(zone, t)]
             for y in (0, 1, 1899, 1969, 1970, 2037, 2038, 9999, 10000, 40000, 65534, 65535):
                 for mo, d, h, mi in ((12, 31, 23, 30), (12, 31, 12, 0), (1, 1, 0, 30), (1, 1, 11, 0)):

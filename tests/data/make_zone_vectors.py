@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
-"""Brings the zone-dependent vector files in OUTDIR up to date.
-
-Run by every build: a file is written again when it is missing, when it was
-made from another release of the tz database than the one installed now (a
-system update replaces the database with its files' old modification times,
-so only the release named inside tells), or when its generator changed.
-
-Run: python3 make_zone_vectors.py OUTDIR
-"""
+# Brings the zone-dependent vector files in OUTDIR up to date.
+#
+# Run by every build: a file is written again when it is missing, when it was
+# made from another release of the tz database than the one installed now (a
+# system update replaces the database with its files' old modification times,
+# so only the release named inside tells), or when its generator changed.
+#
+# Run: python3 make_zone_vectors.py OUTDIR
 import os
 import subprocess
 import sys
@@ -27,7 +26,7 @@ def stale(path, generator):
     if not first.startswith(f"# tzdata {tzrelease.release()}:"):
         return True
     made = os.path.getmtime(path)
-    return any(os.path.getmtime(os.path.join(HERE, g)) > made for g in (generator, "tzrelease.py"))
+    return any(os.path.getmtime(os.path.join(HERE, g)) > made for g in (generator, "tzrelease.py", "gen_timezone_vectors.py"))
 
 
 def main():

@@ -1,11 +1,10 @@
-"""The tz database that the zone-dependent vector generators read.
-
-The vectors hold answers of that database, so they are made on the machine
-that runs the tests, from its own database (the build does this), and name
-its release on their first line; the tests refuse a file made from another.
-zoneinfo is pointed at the folder the library reads (TZDIR, else
-/usr/share/zoneinfo), never at a copy of its own.
-"""
+# The tz database that the zone-dependent vector generators read.
+#
+# The vectors hold answers of that database, so they are made on the machine
+# that runs the tests, from its own database (the build does this), and name
+# its release on their first line; the tests refuse a file made from another.
+# zoneinfo is pointed at the folder the library reads (TZDIR, else
+# /usr/share/zoneinfo), never at a copy of its own.
 import os
 import sys
 import zoneinfo
