@@ -205,6 +205,14 @@ TEST_F(Hostile, OdometersThatAreNoCounters) {
   EXPECT_EQ(c.afterStart, first);
   EXPECT_EQ(c.between.size(), 6u);
   EXPECT_LT(c.slowest, kBoundMs);
+  // The same progression with a minute step of 1,949,922,387 (about 3,707
+  // years): its first step leaves the calendar, and a move past the end
+  // stops on 65535-12-30, however far it goes.
+  Series const leap = Rule().Fixed(kHour, 36).Every(kMinute, 1949922387).Fixed(kSecond, 31).Make();
+  DateTime const late(62762, 9, 5, 20, 4, 34, 957);
+  unsigned const n = leap->GetNextOccurrences(late, 3, out.data());
+  EXPECT_EQ(n, 3u);
+  for (unsigned i = 0; i < n; ++i) EXPECT_EQ(out[i].GetYear() * 10000 + out[i].GetMonth() * 100 + out[i].GetDay(), 655351230);
 }
 
 TEST_F(Hostile, RandomExtremeFields) {

@@ -503,9 +503,15 @@ bool Walk::AdvanceWhileBefore(Local& current, Local target) noexcept {
   if (!Spend(1)) return false;
   bool const r = NextTime(current, current);
   if (!r || current >= target) return r;
+  // The progression counted out, as long as it stays on the calendar; one
+  // that would pass its last day is stepped instead, so that the move stops
+  // there as a single step's does.
   if (stride_ > 0 && DayOf(target) < kLastDay) {
-    current += CeilDiv(target - current, stride_) * stride_;
-    return true;
+    Local const landed = current + CeilDiv(target - current, stride_) * stride_;
+    if (DayOf(landed) <= kLastDay) {
+      current = landed;
+      return true;
+    }
   }
   if (!counter_) return AdvanceByCycles(current, target);
   Counter const c(*this, current);
