@@ -2,8 +2,8 @@
 // computations from dates taken from the input, with small counts, in a zone
 // with daylight saving. Every result must be a list of valid dates no longer
 // than asked for, every array handed over must be released cleanly, and where
-// the step-by-step walk of the tests (tests/TimeSeries/StepWalk.h) finishes
-// within a small budget the results must be the same. Run it with
+// the step-by-step walk (StepWalk.h, the yardstick for the walk's shortcuts)
+// finishes within a small budget the results must be the same. Run it with
 // -timeout=1: no computation may take long, whatever the fields.
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../tests/TimeSeries/StepWalk.h"
+#include "StepWalk.h"
 #include "DataType/TimeSeries/TimeSeries.h"
 #include "DateTimeChecks.h"
 

@@ -11,7 +11,6 @@
 
 #include "DataType/TimeSeries/TimeSeries.h"
 #include "Schedules.h"
-#include "StepWalk.h"
 #include "support/ScopedTZ.h"
 
 namespace QDataType {
