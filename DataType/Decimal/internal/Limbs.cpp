@@ -274,19 +274,28 @@ constexpr std::size_t kVectorLimbs = 8;  // shorter runs stay scalar
 
 inline bool HaveAvx512() noexcept { return __builtin_cpu_supports("avx512f"); }
 
+// The carries into and out of eight lanes, from G and P as above; carry is
+// the carry into the lowest lane and becomes the one out of the highest.
+struct LaneCarries {
+  __mmask8 in, out;
+};
+inline LaneCarries CarryLanes(unsigned g, unsigned p, unsigned& carry) noexcept {
+  unsigned const gp = g | p;
+  unsigned const sum = gp + g + carry;
+  auto const in = static_cast<__mmask8>((sum ^ gp ^ g) & 0xff);
+  carry = sum >> 8;
+  return {in, static_cast<__mmask8>(g | (p & in))};
+}
+
 // Eight lane sums s (each below 2B) with the carry into the lowest: the
 // limbs, stored at r; carry becomes the carry out of the highest lane.
 __attribute__((target("avx512f"))) inline void SettleLanes(Limb* r, __m512i s, unsigned& carry) noexcept {
   __m512i const base = _mm512_set1_epi64(static_cast<long long>(kBase));
-  unsigned const g = _mm512_cmpge_epu64_mask(s, base);
-  unsigned const p = _mm512_cmpeq_epu64_mask(s, _mm512_set1_epi64(static_cast<long long>(kBase - 1)));
-  unsigned const gp = g | p;
-  unsigned const sum = gp + g + carry;
-  __mmask8 const in = static_cast<__mmask8>((sum ^ gp ^ g) & 0xff);
-  __mmask8 const out = static_cast<__mmask8>(g | (p & in));
-  carry = sum >> 8;
-  s = _mm512_mask_add_epi64(s, in, s, _mm512_set1_epi64(1));
-  s = _mm512_mask_sub_epi64(s, out, s, base);
+  LaneCarries const c = CarryLanes(_mm512_cmpge_epu64_mask(s, base),
+                                   _mm512_cmpeq_epu64_mask(s, _mm512_set1_epi64(static_cast<long long>(kBase - 1))),
+                                   carry);
+  s = _mm512_mask_add_epi64(s, c.in, s, _mm512_set1_epi64(1));
+  s = _mm512_mask_sub_epi64(s, c.out, s, base);
   _mm512_storeu_si512(r, s);
 }
 
@@ -310,16 +319,10 @@ __attribute__((target("avx512f"))) Limb SubNAvx512(Limb* r, Limb const* a, Limb 
   for (; i + 8 <= n; i += 8) {
     __m512i const x = _mm512_loadu_si512(a + i);
     __m512i const y = _mm512_loadu_si512(b + i);
-    unsigned const g = _mm512_cmplt_epu64_mask(x, y);
-    unsigned const p = _mm512_cmpeq_epu64_mask(x, y);
-    unsigned const gp = g | p;
-    unsigned const sum = gp + g + borrow;
-    __mmask8 const in = static_cast<__mmask8>((sum ^ gp ^ g) & 0xff);
-    __mmask8 const out = static_cast<__mmask8>(g | (p & in));
-    borrow = sum >> 8;
+    LaneCarries const c = CarryLanes(_mm512_cmplt_epu64_mask(x, y), _mm512_cmpeq_epu64_mask(x, y), borrow);
     __m512i d = _mm512_sub_epi64(x, y);  // modulo 2^64; B comes back below
-    d = _mm512_mask_sub_epi64(d, in, d, one);
-    d = _mm512_mask_add_epi64(d, out, d, base);
+    d = _mm512_mask_sub_epi64(d, c.in, d, one);
+    d = _mm512_mask_add_epi64(d, c.out, d, base);
     _mm512_storeu_si512(r + i, d);
   }
   done = i;
