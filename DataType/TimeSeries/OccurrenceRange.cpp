@@ -14,47 +14,8 @@ namespace {
 
 constexpr size_t kFirstBlock = 16;
 constexpr size_t kLargestBlock = 1024;
-constexpr long long kHour = 3600000;
 
 }  // namespace
-
-unsigned int TimeSeriesImpl::ResumeNextOccurrences(const DateTime& from, TimeZone const& zone, bool resuming,
-                                                   long long& local, unsigned int count, DateTime* out) {
-  if (count == 0 || out == nullptr) return 0;
-  series::Walk walk(Snapshot());
-  if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
-  // Writes UTC entries, moving one that comes out earlier than `from` an
-  // hour on (as GetNextOccurrences does), and remembers the last one.
-  class ResumableSink final : public series::Sink {
-   public:
-    ResumableSink(DateTime const& from, TimeZone const& zone, DateTime* out, unsigned first, long long& last)
-        : from_(from), zone_(zone), out_(out), first_(first), last_(last) {}
-    bool Put(unsigned index, series::Local& current) override {
-      DateTime& entry = out_[index - first_];
-      entry = series::ToDateTime(current).ToUTCTime(zone_);
-      if (from_ > entry) {
-        DateTime const moved = series::ToDateTime(current) + TimeSpan(kHour);
-        entry = moved.ToUTCTime(zone_);
-        current = series::FromDateTime(moved);
-      }
-      last_ = current;
-      return true;
-    }
-
-   private:
-    DateTime const& from_;
-    TimeZone const& zone_;
-    DateTime* out_;
-    unsigned first_;
-    long long& last_;
-  };
-  if (!resuming) {
-    ResumableSink sink(from, zone, out, 0, local);
-    return walk.Next(series::FromDateTime(from.ToLocalTime(zone)), count, sink);
-  }
-  ResumableSink sink(from, zone, out, 1, local);
-  return walk.Continue(local, 1, count + 1, sink) - 1;
-}
 
 std::vector<DateTime> TimeSeries::GetOccurrencesBetween(const DateTime& from, const DateTime& to) {
   DateTime* array = nullptr;

@@ -117,21 +117,31 @@ unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned i
                                                 TimeZone const& zone) {
   if (count == 0) return 0;
   if (out == nullptr) ThrowInvalidParameter();
+  long long last = 0;
+  return ResumeNextOccurrences(from, zone, false, last, count, out);
+}
+
+unsigned int TimeSeriesImpl::ResumeNextOccurrences(const DateTime& from, TimeZone const& zone, bool resuming,
+                                                   long long& local, unsigned int count, DateTime* out) {
+  if (count == 0 || out == nullptr) return 0;
   series::Walk walk(Snapshot());
   if (walk.WindowInEffect() && windowInterval_ == 0) return 0;
-
-  // Each entry is corrected for a change of offset as soon as it is written.
+  // Each entry is corrected for a change of offset as soon as it is written,
+  // and the walk goes on from the corrected time; the last one is kept for a
+  // walk that resumes. A resumed walk writes its entry 1 onward to out[0].
   class CorrectingSink final : public series::Sink {
    public:
-    CorrectingSink(TimeSeriesImpl const& series, DateTime const& from, DateTime* out, TimeZone const& zone)
-        : series_(series), from_(from), out_(out), zone_(zone) {}
+    CorrectingSink(TimeSeriesImpl const& series, DateTime const& from, DateTime* out, unsigned first,
+                   TimeZone const& zone, long long& last)
+        : series_(series), from_(from), out_(out), first_(first), zone_(zone), last_(last) {}
     bool Put(unsigned index, Local& current) override {
       DateTime local = series::ToDateTime(current);
-      out_[index] = local.ToUTCTime(zone_);
-      if (from_ > out_[index]) {
-        series_.CorrectForOffsetChange(from_, index, out_, local, zone_);
+      out_[index - first_] = local.ToUTCTime(zone_);
+      if (from_ > out_[index - first_]) {
+        series_.CorrectForOffsetChange(from_, index - first_, out_, local, zone_);
         current = series::FromDateTime(local);
       }
+      last_ = current;
       return true;
     }
 
@@ -139,9 +149,16 @@ unsigned int TimeSeriesImpl::GetNextOccurrences(const DateTime& from, unsigned i
     TimeSeriesImpl const& series_;
     DateTime const& from_;
     DateTime* out_;
+    unsigned first_;
     TimeZone const& zone_;
-  } sink(*this, from, out, zone);
-  return walk.Next(LocalOf(from, zone), count, sink);
+    long long& last_;
+  };
+  if (!resuming) {
+    CorrectingSink sink(*this, from, out, 0, zone, local);
+    return walk.Next(LocalOf(from, zone), count, sink);
+  }
+  CorrectingSink sink(*this, from, out, 1, zone, local);
+  return walk.Continue(local, 1, count + 1, sink) - 1;
 }
 
 unsigned int TimeSeriesImpl::GetNextOccurrencesAfterStart(const DateTime& start, const DateTime& from,
