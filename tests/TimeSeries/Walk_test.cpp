@@ -36,7 +36,9 @@ class Random {
 // timegm): schedules whose time units are all fixed (or a daily window, or
 // one step every K minutes with no date rule), walked from a start at
 // midnight in UTC. A day passes when every date rule admits it: a fixed year,
-// month or day equals it; a day step counts whole days from the start's;
+// month or day equals it; a day step counts whole days from the start's; a
+// year or month step counts whole years or months from the first occurrence
+// (each one counts from the one before, so all count from the first);
 // while the day is neither fixed nor stepped, week k is days 7k-6..7k (-k:
 // the k-th block of seven back from the month's last day) and the weekday
 // mask holds its bit.
@@ -53,15 +55,18 @@ CivilDay Civil(long long day) {
   return {g.tm_year + 1900, g.tm_mon + 1, g.tm_mday, g.tm_wday, last.tm_mday};
 }
 
-bool DayPasses(Rule const& r, CivilDay const& c, long long days) {
+bool DayPasses(Rule const& r, CivilDay const& c, long long days, CivilDay const* first) {
   if (r.r[kYear] == RECURRENCE_FIXED && c.y != r.v[kYear]) return false;
+  if (r.r[kYear] == RECURRENCE_EVERY && first != nullptr && (c.y - first->y) % r.v[kYear] != 0) return false;
   if (r.r[kMonth] == RECURRENCE_FIXED && c.m != r.v[kMonth]) return false;
+  if (r.r[kMonth] == RECURRENCE_EVERY && first != nullptr && ((c.y - first->y) * 12 + c.m - first->m) % r.v[kMonth] != 0)
+    return false;
   if (r.r[kDay] == RECURRENCE_FIXED) return c.d == r.v[kDay];
   if (r.r[kDay] == RECURRENCE_EVERY) return days % r.v[kDay] == 0;
   if (r.r[kDow] == RECURRENCE_FIXED && ((r.v[kDow] >> c.wday) & 1) == 0) return false;
   int const k = r.v[kWeek];
-  int const first = k > 0 ? 7 * k - 6 : c.dim + 7 * k + 1;
-  return r.r[kWeek] != RECURRENCE_FIXED || (k != 0 && c.d >= first && c.d <= first + 6);
+  int const lo = k > 0 ? 7 * k - 6 : c.dim + 7 * k + 1;
+  return r.r[kWeek] != RECURRENCE_FIXED || (k != 0 && c.d >= lo && c.d <= lo + 6);
 }
 
 TEST(WalkRules, AgreeWithADayByDayEnumeration) {
@@ -84,8 +89,16 @@ TEST(WalkRules, AgreeWithADayByDayEnumeration) {
       if (random.Chance(20)) {
         r.Every(kDay, random.Int(1, 10));
       } else {
-        if (random.Chance(30)) r.Fixed(kYear, s.y + random.Int(0, 2));
-        if (random.Chance(30)) r.Fixed(kMonth, random.Int(1, 12));
+        if (random.Chance(30)) {
+          r.Fixed(kYear, s.y + random.Int(0, 2));
+        } else if (random.Chance(20)) {
+          r.Every(kYear, random.Int(1, 3));
+        }
+        if (random.Chance(30)) {
+          r.Fixed(kMonth, random.Int(1, 12));
+        } else if (random.Chance(25)) {
+          r.Every(kMonth, random.Int(1, 7));
+        }
         if (random.Chance(25)) r.Fixed(kDay, random.Int(1, 31));
         if (random.Chance(50)) r.Fixed(kDow, random.Int(1, 127));
         if (random.Chance(40)) r.Fixed(kWeek, random.Int(-5, 5));
@@ -115,8 +128,12 @@ TEST(WalkRules, AgreeWithADayByDayEnumeration) {
       long long const first = timegm(&j) / 86400;
       firstDay = first + std::min(s.d, Civil(first).dim);
     }
+    CivilDay first{};
+    bool anchored = false;
     for (long long day = firstDay, last = firstDay; minutes == 0 && want.size() < count && day - last < 2000; ++day) {
-      if (!DayPasses(r, Civil(day), day - startDay)) continue;
+      CivilDay const c = Civil(day);
+      if (!DayPasses(r, c, day - startDay, anchored ? &first : nullptr)) continue;
+      if (!anchored) first = c, anchored = true;
       last = day;
       std::vector<long long> times;
       if (r.w[0] >= 0) {
