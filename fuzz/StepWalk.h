@@ -82,40 +82,33 @@ class StepWalk {
   }
 
   bool FindFirstDay(DateTime& day) {
-    bool const pass = DateMatches(nullptr, day);
-    DateTime d = Midnight(day);
-    if (pass) {
-      day = d;
+    if (DateMatches(nullptr, day)) {
+      day = Midnight(day);
       return true;
     }
+    return SearchAfter(nullptr, Midnight(day), day);
+  }
+
+  bool NextDay(DateTime const& anchor, DateTime& result) {
+    DateTime const d = anchor + TimeSpan(kDayMs);
+    if (DateMatches(&anchor, d)) {
+      result = d;
+      return true;
+    }
+    return SearchAfter(&anchor, d, result);
+  }
+
+  // The days after d, one by one (a fixed year later than d's first moves d
+  // into it), until one matches: its midnight goes to `found`.
+  bool SearchAfter(DateTime const* anchor, DateTime d, DateTime& found) {
     if (r_[kYear] == RECURRENCE_FIXED && v_[kYear] > d.GetYear()) d.PutYear(v_[kYear]);
     for (long long i = 0; i < Limit(); ++i) {
       if (!Spend()) return false;
       DateTime const next = d + TimeSpan(kDayMs);
       if (next == d && i > 0) return false;  // stuck on the calendar's last day
       d = next;
-      if (DateMatches(nullptr, d)) {
-        day = d;
-        return true;
-      }
-    }
-    return false;
-  }
-
-  bool NextDay(DateTime const& anchor, DateTime& result) {
-    DateTime d = anchor + TimeSpan(kDayMs);
-    if (DateMatches(&anchor, d)) {
-      result = d;
-      return true;
-    }
-    if (r_[kYear] == RECURRENCE_FIXED && v_[kYear] > d.GetYear()) d.PutYear(v_[kYear]);
-    for (long long i = 0; i < Limit(); ++i) {
-      if (!Spend()) return false;
-      DateTime const next = d + TimeSpan(kDayMs);
-      if (next == d && i > 0) return false;
-      d = next;
-      if (DateMatches(&anchor, d)) {
-        result = Midnight(d);
+      if (DateMatches(anchor, d)) {
+        found = Midnight(d);
         return true;
       }
     }
