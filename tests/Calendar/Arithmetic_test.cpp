@@ -33,10 +33,6 @@ TEST(TimeSpan, PartsTotalsAndWrapping) {
 
 TEST(DateTimeArithmetic, MovesAndDifferencesFollowTheMillisecondCount) {
   EXPECT_EQ(Show(DateTime(2024, 3, 1) - TimeSpan(1)), "2024-02-29 23:59:59.999");
-  EXPECT_EQ(Show(DateTime() - TimeSpan(kDay / 4)), "1899-12-29 18:00:00.000");
-  EXPECT_EQ(Show(DateTime(0, 1, 1) - TimeSpan(1)), "0001-01-01 00:00:00.001");  // clamped, fraction mirrored
-  EXPECT_EQ(Show(DateTime(2024, 1, 1) + TimeSpan(LLONG_MAX)).substr(0, 11), "65535-12-30");
-  EXPECT_EQ(Show(DateTime(2024, 1, 1) - TimeSpan(LLONG_MAX)).substr(0, 10), "0001-01-01");
   EXPECT_EQ((DateTime(2024, 3, 1) - DateTime(2024, 2, 28, 12)).GetTotalMilliseconds(), 129600000);
   // Counts whose day quotient leaves 32 bits still land on the clamped ends
   // (a fuzz finding: the quotient used to be narrowed to int first).

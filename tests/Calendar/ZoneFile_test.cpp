@@ -1,15 +1,13 @@
-// The zone-file reader: closing-rule texts with answers worked out by hand,
-// and damaged or extreme files refused. (The answers of every zone of the
-// machine are checked against zoneinfo in TimeZone_test.)
+// The platform's zone layer: the zone-file reader (closing-rule texts with
+// answers worked out by hand, damaged or extreme files refused) and the zone
+// descriptions. (The answers of every zone of the machine are checked against
+// zoneinfo in TimeZone_test.)
 #include <gtest/gtest.h>
 
 #include <time.h>
 
 #include <fstream>
 #include <iterator>
-#include <random>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,13 +15,17 @@
 #include "Platform/Zone.h"
 #include "Platform/internal/ZoneFile.h"
 #include "support/ScopedTZ.h"
-#include "support/ZoneVectors.h"
 
 namespace QDataType {
 namespace {
 
 using Platform::zone_internal::FooterRule;
 using testing_zone::ScopedTZ;
+
+std::vector<unsigned char> ZoneFileBytes(char const* name) {
+  std::ifstream in(std::string("/usr/share/zoneinfo/") + name, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 FooterRule Parsed(std::string const& text) {
   FooterRule rule;
@@ -65,9 +67,8 @@ TEST(ZoneFile, RuleTexts) {
 }
 
 TEST(ZoneFile, DamagedFilesAreNotUsed) {
-  std::ifstream in("/usr/share/zoneinfo/America/New_York", std::ios::binary);
-  if (!in) GTEST_SKIP() << "no America/New_York on this machine";
-  std::vector<unsigned char> const file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<unsigned char> const file = ZoneFileBytes("America/New_York");
+  if (file.empty()) GTEST_SKIP() << "no America/New_York on this machine";
   FooterRule const whole = Platform::zone_internal::ReadZoneTable(file.data(), file.size()).footer;
   ASSERT_TRUE(whole.usable);
   // Every shorter prefix, and every single-byte change of a count, either
@@ -90,11 +91,7 @@ TEST(ZoneFile, DamagedFilesAreNotUsed) {
 // seconds refuse the whole file rather than answer wrongly; a file without
 // transitions is read (its rule, or its last type, holds everywhere).
 TEST(ZoneFile, RefusedAndAcceptedShapes) {
-  auto read = [](char const* name) {
-    std::ifstream in(std::string("/usr/share/zoneinfo/") + name, std::ios::binary);
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
-  std::vector<unsigned char> const york = read("America/New_York"), utc = read("UTC");
+  std::vector<unsigned char> const york = ZoneFileBytes("America/New_York"), utc = ZoneFileBytes("UTC");
   if (york.empty() || utc.empty()) GTEST_SKIP() << "no America/New_York or UTC on this machine";
   auto table = [](std::vector<unsigned char> const& bytes) {
     return Platform::zone_internal::ReadZoneTable(bytes.data(), bytes.size());
@@ -127,6 +124,49 @@ TEST(ZoneFile, RefusedAndAcceptedShapes) {
   ASSERT_TRUE(none.usable);
   EXPECT_TRUE(none.at.empty());
   for (long long t : {-(1LL << 50), 0LL, 1LL << 50}) EXPECT_EQ(none.OffsetAt(t), 0);
+}
+
+// Known facts about a few zones, read at fixed instants.
+TEST(ZonePlatform, DescribeZoneReadsStandardAndDaylight) {
+  long long const jan = 1705320000, jul = 1721044800;  // 2024-01-15, 2024-07-15
+  struct {
+    char const* tz;
+    long long at;
+    int standard, step;
+    bool daylight;
+    char const *standardName, *daylightName;
+  } const cases[] = {
+      {testing_zone::kCentralEurope, jan, 3600, 3600, false, "CET", "CEST"},
+      {testing_zone::kCentralEurope, jul, 3600, 3600, true, "CET", "CEST"},
+      {"AEST-10AEDT,M10.1.0,M4.1.0/3", jan, 36000, 3600, true, "AEST", "AEDT"},  // southern summer
+      {"IST-5:30", jul, 19800, 0, false, "IST", ""},
+      {"<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", jan, 37800, 1800, true, "+1030", "+11"},  // half-hour step
+      {"IST-1GMT0,M10.5.0,M3.5.0/1", jul, 0, 3600, true, "GMT", "IST"},  // "daylight" time in winter
+      {"IST-1GMT0,M10.5.0,M3.5.0/1", jan, 0, 3600, false, "GMT", "IST"},
+      {"XST-1XDT,J1/0,J365/25", jan, 7200, 0, false, "XDT", ""},  // daylight all year: one offset
+  };
+  for (auto const& c : cases) {
+    ScopedTZ tz(c.tz);
+    Platform::ZoneDescription const d = Platform::DescribeZone(c.at);
+    EXPECT_EQ(d.standardOffset, c.standard) << c.tz;
+    EXPECT_EQ(d.daylightStep, c.step) << c.tz;
+    EXPECT_EQ(d.daylightNow, c.daylight) << c.tz << " " << c.at;
+    EXPECT_STREQ(d.standardName, c.standardName) << c.tz;
+    EXPECT_STREQ(d.daylightName, c.daylightName) << c.tz;
+  }
+}
+
+TEST(ZonePlatform, OutOfRangeInstantsAreRefused) {
+  ScopedTZ tz("Europe/Berlin");
+  struct tm tm;
+  EXPECT_FALSE(Platform::LocalTimeAt(9223372036854775807LL, tm));
+  EXPECT_EQ(tm.tm_year, 0);
+  // Instants beyond the calendar get the offsets at the ends of the rules.
+  TimeZone const& zone = TimeZone::Local();
+  EXPECT_EQ(zone.GetOffset(-9223372036854775807LL - 1), zone.GetOffset(-(1LL << 40)));
+  EXPECT_EQ(zone.GetOffset(9223372036854775807LL), zone.GetOffset(1LL << 56));
+  EXPECT_TRUE(Platform::LocalTimeAt(253402300799LL, tm));  // 9999-12-31 23:59:59 UTC
+  EXPECT_EQ(tm.tm_year, 10000 - 1900);
 }
 
 }  // namespace

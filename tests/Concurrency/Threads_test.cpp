@@ -1,8 +1,8 @@
 // Values shared between threads: several threads read one DateTime, one
-// BigDecimal, one blob and one Variant of each kind at once (the DateTime
-// fills its weekday cache from whichever thread gets there first), zone
-// conversions run while another thread re-reads the zone, and eight threads
-// convert in eight zones found by name while another changes TZ. Every thread
+// VexTime, one BigDecimal, one blob and one Variant of each kind at once (the
+// dates fill their weekday caches from whichever thread gets there first),
+// and eight threads convert in eight zones found by name while another
+// changes TZ. Every thread
 // checks its answers against ones computed before the threads started. Under
 // ThreadSanitizer these are the races a server module would meet.
 #include <gtest/gtest.h>
@@ -73,6 +73,35 @@ TEST(SharedValues, DateTimeConstOperationsFillTheCacheOnce) {
   }
 }
 
+// A static VexTime (its date's caches are filled by whichever thread gets
+// there first) and a dynamic one, through every const family.
+TEST(SharedValues, VexTimeConstOperations) {
+  testing_zone::ScopedTZ tz(testing_zone::kCentralEurope);
+  DateTime const utc(2024, 6, 15, 8, 30, 0, 0);
+  for (int round = 0; round < 20; ++round) {
+    VexTime const local(DateTime(2024, 6, 15, 10, 30, 0, 0), TIME_MODE_LOCAL, false);  // fresh caches
+    VexTime dynamic;
+    dynamic.PutDynamicTime(DT_RELATIVE_MONTH_DAY);
+    dynamic.PutDay(1, false);
+    unsigned char want[44];
+    VexTime(local).SaveObj(sizeof want, want);
+    std::atomic<int> wrong{0};
+    OnThreads([&](int) {
+      for (int i = 0; i < 50; ++i) {
+        unsigned char record[44];
+        wrong += local.SaveObj(sizeof record, record) != 0 || std::memcmp(record, want, 44) != 0;
+        wrong += local.GetWeek(false, true) != 3 || local.GetDayOfWeek(true, false) != 6;
+        DateTime d;
+        wrong += local.ToDateTime(true, d) != 0 || d != utc;
+        wrong += !(local == VexTime(utc, TIME_MODE_UTC, true)) || !(local < dynamic) || local > dynamic;
+        VexTime e;
+        wrong += dynamic.GetExpiration(e) != 0 || e.GetDay(false, false) != 1 || dynamic.GetDay(true, true) != 1;
+      }
+    });
+    ASSERT_EQ(wrong.load(), 0);
+  }
+}
+
 TEST(SharedValues, BigDecimalAndBlobReadFromSeveralThreads) {
   BigDecimal shared("12345678901234567890.0987654321", nullptr);
   BigDecimal other("-0.5", nullptr);
@@ -131,25 +160,11 @@ TEST(SharedValues, BigDecimalResultsChangeThreads) {
   }
 }
 
-TEST(SharedValues, ZoneConversionsWhileTheZoneIsReRead) {
-  testing_zone::ScopedTZ tz(testing_zone::kUSEastern);
-  DateTime const summer(2024, 7, 1, 12, 0, 0, 0, 0, 0), winter(2024, 1, 15, 12, 0, 0, 0, 0, 0);
-  DateTime const summerLocal = summer.ToLocalTime(), winterUtc = winter.ToUTCTime();
-  ASSERT_EQ(summerLocal, DateTime(2024, 7, 1, 8, 0, 0, 0, 0, 0));
-  ASSERT_EQ(winterUtc, DateTime(2024, 1, 15, 17, 0, 0, 0, 0, 0));
-  std::atomic<int> wrong{0};
-  OnThreads([&](int t) {
-    for (int i = 0; i < kRounds / 4; ++i) {
-      if (t == 0) {
-        tzset();  // TZ itself stays put: only the C library's copy is re-read
-        continue;
-      }
-      wrong += summer.ToLocalTime() != summerLocal;
-      wrong += winter.ToUTCTime() != winterUtc;
-      wrong += winter.GetTimeZoneBias() != 300;
-    }
-  });
-  EXPECT_EQ(wrong.load(), 0);
+// Every conversion of the readings in one zone, in order.
+std::vector<DateTime> Conversions(TimeZone const& zone, std::vector<DateTime> const& readings) {
+  std::vector<DateTime> out;
+  for (DateTime const& d : readings) out.insert(out.end(), {d.ToLocalTime(zone), d.ToUTCTime(zone), zone.Lookup(d).later});
+  return out;
 }
 
 // Each of 8 threads converts in a zone of its own, found by name, while a
@@ -159,26 +174,16 @@ TEST(SharedValues, EightZonesWhileTZChanges) {
   testing_zone::ScopedTZ tz(testing_zone::kUSEastern);
   char const* const names[8] = {"Asia/Tokyo",    "Europe/Berlin",    "America/New_York", "Australia/Sydney",
                                 "Asia/Kolkata",  "America/Santiago", "Pacific/Apia",     "Europe/Dublin"};
-  // Readings spread over 1900..2400, and the answers of one thread.
-  std::vector<DateTime> readings;
+  std::vector<DateTime> readings;  // spread over 1900..2400
   for (int i = 0; i < 400; ++i) {
     readings.emplace_back(1900 + i * 500 / 400, 1 + i % 12, 1 + i * 7 % 28, i % 24, i * 13 % 60, i % 60);
   }
-  struct Answers {
-    TimeZone const* zone;
-    std::vector<DateTime> local, utc, later;
-  };
-  std::vector<Answers> want;
+  std::vector<TimeZone const*> zones;
+  std::vector<std::vector<DateTime>> want;
   for (char const* name : names) {
-    TimeZone const* zone = TimeZone::Find(name);
-    ASSERT_NE(zone, nullptr) << name;
-    Answers a{zone, {}, {}, {}};
-    for (DateTime const& d : readings) {
-      a.local.push_back(d.ToLocalTime(*zone));
-      a.utc.push_back(d.ToUTCTime(*zone));
-      a.later.push_back(zone->Lookup(d).later);
-    }
-    want.push_back(a);
+    zones.push_back(TimeZone::Find(name));
+    ASSERT_NE(zones.back(), nullptr) << name;
+    want.push_back(Conversions(*zones.back(), readings));
   }
   std::atomic<int> wrong{0};
   OnThreads(
@@ -189,11 +194,7 @@ TEST(SharedValues, EightZonesWhileTZChanges) {
           wrong += DateTime(2024, 7, 1, 12, 0, 0).ToLocalTime() != DateTime(2024, 7, 1, east ? 8 : 14, 0, 0);
         }
         for (int round = 0; round < 20 && t < 8; ++round) {
-          Answers const& a = want[static_cast<size_t>(t)];
-          for (size_t i = 0; i < readings.size(); ++i) {
-            wrong += readings[i].ToLocalTime(*a.zone) != a.local[i] || readings[i].ToUTCTime(*a.zone) != a.utc[i];
-            wrong += a.zone->Lookup(readings[i]).later != a.later[i];
-          }
+          wrong += Conversions(*zones[static_cast<size_t>(t)], readings) != want[static_cast<size_t>(t)];
         }
       },
       9);
