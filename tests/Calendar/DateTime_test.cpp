@@ -26,15 +26,6 @@ using Peer = DateTimeTestPeer;
 
 std::string Show(DateTime const& d) { return d.ToString().GetString(); }
 
-std::vector<std::string> ReadLines(char const* name) {
-  std::ifstream in(std::string(QDT_TEST_DATA_DIR) + "/" + name);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty() && line[0] != '#') lines.push_back(line);
-  EXPECT_GT(lines.size(), 4000u) << name;
-  return lines;
-}
-
 bool Leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 TEST(DayNumbers, DefinitionAndInverseOverTheWholeRange) {
@@ -71,7 +62,10 @@ TEST(DayNumbers, DefinitionAndInverseOverTheWholeRange) {
 }
 
 TEST(DayNumbers, WeekdayDayOfYearAndWeekAgreeWithPython) {
-  for (auto const& line : ReadLines("calendar_days.txt")) {
+  std::ifstream file(std::string(QDT_TEST_DATA_DIR) + "/calendar_days.txt");
+  int lines = 0;
+  for (std::string line; std::getline(file, line); ++lines) {
+    if (line.empty() || line[0] == '#') continue;
     std::istringstream in(line);
     int y, m, d, number, weekday, yday, week;
     ASSERT_TRUE(in >> y >> m >> d >> number >> weekday >> yday >> week) << line;
@@ -82,6 +76,7 @@ TEST(DayNumbers, WeekdayDayOfYearAndWeekAgreeWithPython) {
     ASSERT_TRUE(b.GetWeek() == week && b.GetDayOfWeek() == weekday) << line;
     ASSERT_EQ(Peer::WeekFromDayAndDayOfWeek(d, weekday), week) << line;
   }
+  EXPECT_GT(lines, 4000);
 }
 
 // A copy clamps a day past its month's end (a half-loaded value) and leaves

@@ -42,7 +42,6 @@ TEST(PlatformODBC, ConstructorsClampAndConversionsCopy) {
   EXPECT_EQ(DateTime(ODBCDateTime{2024, 2, 3, 4, 5, 6, 1000000000}).GetMillisecond(), 0);
   EXPECT_EQ(DateTime(ODBCDateTime{2024, 2, 3, 4, 5, 6, 1999999}).GetMillisecond(), 1);
   EXPECT_EQ(F(DateTime(ODBCDateTime{2023, 12, 31, 24, 0, 0, 0})), Fresh(2024, 1, 1, 0, 0, 0, 0));
-  EXPECT_EQ(F(DateTime(ODBCDate{2024, 4, 31})), Fresh(2024, 4, 30, 0, 0, 0, 0));
   EXPECT_EQ(F(DateTime(ODBCDate{2023, 13, 0})), Fresh(2023, 12, 1, 0, 0, 0, 0));
   EXPECT_EQ(F(DateTime(ODBCTime{9, 30, 0})), Fresh(1899, 12, 31, 9, 30, 0, 0));
   EXPECT_EQ(F(DateTime(ODBCTime{24, 0, 0})), Fresh(1900, 1, 1, 0, 0, 0, 0));
@@ -146,10 +145,6 @@ TEST(PlatformZoneName, StandardNameWithinTheGivenSize) {
   EXPECT_EQ(name(2), (W{'X', 0}));
   EXPECT_EQ(name(1), (W{0}));
   EXPECT_EQ(name(0), W());
-  {
-    ScopedTZ kolkata("IST-5:30");
-    EXPECT_EQ(name(40), (W{'I', 'S', 'T', 0}));
-  }
   ScopedTZ longName("<ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij>-1");  // cut at 31 units
   W const cut = name(40);
   ASSERT_EQ(cut.size(), 32u);

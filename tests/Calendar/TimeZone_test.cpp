@@ -90,7 +90,6 @@ TEST(TimeZoneVectors, EveryTransitionMatchesZoneinfo) {
       name = line.substr(2);
       zone = TimeZone::Find(name.c_str());
       ASSERT_NE(zone, nullptr) << name;
-      EXPECT_STREQ(zone->GetName(), name.c_str());
       process = zones++ % 16 == 0;
       tz.reset();  // the old TZ back first, so that the next one restores it
       tz.reset(new ScopedTZ(name.c_str()));
