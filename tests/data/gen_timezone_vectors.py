@@ -51,7 +51,6 @@ SECOND = datetime.timedelta(seconds=1)
 DETAILED = [
     "Europe/Berlin",        # northern daylight saving
     "Australia/Sydney",     # southern daylight saving
-    "Asia/Kolkata",         # half-hour offset, no daylight saving
     "Australia/Lord_Howe",  # half-hour daylight step
     "Europe/Dublin",        # daylight saving flagged in winter (negative)
     "America/New_York",     # local mean time before 1883
