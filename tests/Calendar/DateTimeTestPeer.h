@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <ctime>
 
 #include "DataType/Calendar/DateTime.h"
 
@@ -26,7 +25,6 @@ struct DateTimeTestPeer {
   }
   static int Sanitize(DateTime& d, bool fix) { return d.Sanitize(fix); }
   static int WeekFromDayAndDayOfWeek(int day, int dow) { return DateTime::WeekFromDayAndDayOfWeek(day, dow); }
-  static int Mktime(DateTime const& d, struct tm& t) { return d.mktime(t); }
 };
 
 }  // namespace QDataType

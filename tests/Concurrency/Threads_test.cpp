@@ -1,10 +1,10 @@
 // Values shared between threads: several threads read one DateTime, one
-// BigDecimal, one blob and one Variant of each kind at once (the DateTime
-// fills its weekday cache from whichever thread gets there first), zone
-// conversions run while another thread re-reads the zone, and eight threads
-// convert in eight zones found by name while another changes TZ. Every thread
-// checks its answers against ones computed before the threads started. Under
-// ThreadSanitizer these are the races a server module would meet.
+// VexTime, one BigDecimal and one Variant of each kind (a blob among them) at
+// once (the dates fill their weekday caches from whichever thread gets there
+// first), and eight threads convert in eight zones found by name while
+// another changes TZ. Every thread checks its answers against ones computed
+// before the threads started. Under ThreadSanitizer these are the races a
+// server module would meet.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -73,83 +73,80 @@ TEST(SharedValues, DateTimeConstOperationsFillTheCacheOnce) {
   }
 }
 
-TEST(SharedValues, BigDecimalAndBlobReadFromSeveralThreads) {
+// A static VexTime (its date's caches are filled by whichever thread gets
+// there first) and a dynamic one, through every const family.
+TEST(SharedValues, VexTimeConstOperations) {
+  testing_zone::ScopedTZ tz(testing_zone::kCentralEurope);
+  DateTime const utc(2024, 6, 15, 8, 30, 0, 0);
+  for (int round = 0; round < 20; ++round) {
+    VexTime const local(DateTime(2024, 6, 15, 10, 30, 0, 0), TIME_MODE_LOCAL, false);  // fresh caches
+    VexTime dynamic;
+    dynamic.PutDynamicTime(DT_RELATIVE_MONTH_DAY);
+    dynamic.PutDay(1, false);
+    unsigned char want[44];
+    VexTime(local).SaveObj(sizeof want, want);
+    std::atomic<int> wrong{0};
+    OnThreads([&](int) {
+      for (int i = 0; i < 50; ++i) {
+        unsigned char record[44];
+        wrong += local.SaveObj(sizeof record, record) != 0 || std::memcmp(record, want, 44) != 0;
+        wrong += local.GetWeek(false, true) != 3 || local.GetDayOfWeek(true, false) != 6;
+        DateTime d;
+        wrong += local.ToDateTime(true, d) != 0 || d != utc;
+        wrong += !(local == VexTime(utc, TIME_MODE_UTC, true)) || !(local < dynamic) || local > dynamic;
+        VexTime e;
+        wrong += dynamic.GetExpiration(e) != 0 || e.GetDay(false, false) != 1 || dynamic.GetDay(true, true) != 1;
+      }
+    });
+    ASSERT_EQ(wrong.load(), 0);
+  }
+}
+
+// One BigDecimal read from several threads at once, and its results handed
+// from the thread that made them to one that reads and frees them: short
+// values' heap blocks are kept by the thread that frees them, so results made
+// on one thread and deleted on another, by threads that come and go, must
+// still read right and leave nothing behind.
+TEST(SharedValues, BigDecimalReadsAndResultsChangeThreads) {
   BigDecimal shared("12345678901234567890.0987654321", nullptr);
-  BigDecimal other("-0.5", nullptr);
+  BigDecimal const other("-0.5", nullptr);
   std::string const text = shared.ToString().GetString();
   std::string const sum = (shared + other)->ToString().GetString();
   std::string const quotient = shared.Divide(other, 12)->ToString().GetString();
-  std::vector<unsigned char> bytes(4096);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 7);
-  std::unique_ptr<Binary> blob(CreateBinary(bytes.data(), bytes.size()));
-  std::unique_ptr<Binary> smaller(CreateBinary(bytes.data(), bytes.size() - 1));
-  std::atomic<int> wrong{0};
-  OnThreads([&](int) {
-    for (int i = 0; i < kRounds / 10; ++i) {
-      wrong += shared.ToString().GetString() != text || (shared + other)->ToString().GetString() != sum;
-      wrong += shared.Divide(other, 12)->ToString().GetString() != quotient || shared.CompareTo(other) != 1;
-      wrong += blob->GetSize() != bytes.size() || std::memcmp(blob->GetData(), bytes.data(), bytes.size()) != 0;
-      wrong += !blob->IsEqual(*blob) || blob->IsEqual(*smaller) || !smaller->IsLess(*blob);
-    }
-  });
-  EXPECT_EQ(wrong.load(), 0);
-}
-
-// Short values' heap blocks are kept by the thread that frees them: results
-// made on one thread and deleted on another, by threads that come and go,
-// must still read right and leave nothing behind.
-TEST(SharedValues, BigDecimalResultsChangeThreads) {
-  BigDecimal const a("123456789012345678901234567890.5", nullptr);
-  BigDecimal const b("-7.25", nullptr);
-  std::string const expected = (BigDecimal(a) * b)->ToString().GetString();
   for (int generation = 0; generation < 4; ++generation) {
     std::mutex lock;
     std::vector<BigDecimal::Ptr> handed;
     std::atomic<int> wrong{0};
     OnThreads([&](int t) {
       for (int i = 0; i < kRounds / 4; ++i) {
+        wrong += shared.ToString().GetString() != text || shared.CompareTo(other) != 1;
         if (t % 2 == 0) {
-          BigDecimal::Ptr p = BigDecimal(a) * b;
+          BigDecimal::Ptr p = shared + other;
           std::lock_guard<std::mutex> hold(lock);
           handed.push_back(std::move(p));
-        } else {
-          BigDecimal::Ptr p;
-          {
-            std::lock_guard<std::mutex> hold(lock);
-            if (handed.empty()) continue;
-            p = std::move(handed.back());
-            handed.pop_back();
-          }
-          wrong += p->ToString().GetString() != expected;
-          BigDecimal parsed(expected.c_str(), nullptr);
-          wrong += parsed.CompareTo(*p) != 0;
+          continue;
         }
+        wrong += shared.Divide(other, 12)->ToString().GetString() != quotient;
+        BigDecimal::Ptr p;
+        {
+          std::lock_guard<std::mutex> hold(lock);
+          if (handed.empty()) continue;
+          p = std::move(handed.back());
+          handed.pop_back();
+        }
+        wrong += p->ToString().GetString() != sum || BigDecimal(sum.c_str(), nullptr).CompareTo(*p) != 0;
       }
     });
-    for (BigDecimal::Ptr const& p : handed) wrong += p->ToString().GetString() != expected;
+    for (BigDecimal::Ptr const& p : handed) wrong += p->ToString().GetString() != sum;
     EXPECT_EQ(wrong.load(), 0);
   }
 }
 
-TEST(SharedValues, ZoneConversionsWhileTheZoneIsReRead) {
-  testing_zone::ScopedTZ tz(testing_zone::kUSEastern);
-  DateTime const summer(2024, 7, 1, 12, 0, 0, 0, 0, 0), winter(2024, 1, 15, 12, 0, 0, 0, 0, 0);
-  DateTime const summerLocal = summer.ToLocalTime(), winterUtc = winter.ToUTCTime();
-  ASSERT_EQ(summerLocal, DateTime(2024, 7, 1, 8, 0, 0, 0, 0, 0));
-  ASSERT_EQ(winterUtc, DateTime(2024, 1, 15, 17, 0, 0, 0, 0, 0));
-  std::atomic<int> wrong{0};
-  OnThreads([&](int t) {
-    for (int i = 0; i < kRounds / 4; ++i) {
-      if (t == 0) {
-        tzset();  // TZ itself stays put: only the C library's copy is re-read
-        continue;
-      }
-      wrong += summer.ToLocalTime() != summerLocal;
-      wrong += winter.ToUTCTime() != winterUtc;
-      wrong += winter.GetTimeZoneBias() != 300;
-    }
-  });
-  EXPECT_EQ(wrong.load(), 0);
+// Every conversion of the readings in one zone, in order.
+std::vector<DateTime> Conversions(TimeZone const& zone, std::vector<DateTime> const& readings) {
+  std::vector<DateTime> out;
+  for (DateTime const& d : readings) out.insert(out.end(), {d.ToLocalTime(zone), d.ToUTCTime(zone), zone.Lookup(d).later});
+  return out;
 }
 
 // Each of 8 threads converts in a zone of its own, found by name, while a
@@ -159,26 +156,16 @@ TEST(SharedValues, EightZonesWhileTZChanges) {
   testing_zone::ScopedTZ tz(testing_zone::kUSEastern);
   char const* const names[8] = {"Asia/Tokyo",    "Europe/Berlin",    "America/New_York", "Australia/Sydney",
                                 "Asia/Kolkata",  "America/Santiago", "Pacific/Apia",     "Europe/Dublin"};
-  // Readings spread over 1900..2400, and the answers of one thread.
-  std::vector<DateTime> readings;
+  std::vector<DateTime> readings;  // spread over 1900..2400
   for (int i = 0; i < 400; ++i) {
     readings.emplace_back(1900 + i * 500 / 400, 1 + i % 12, 1 + i * 7 % 28, i % 24, i * 13 % 60, i % 60);
   }
-  struct Answers {
-    TimeZone const* zone;
-    std::vector<DateTime> local, utc, later;
-  };
-  std::vector<Answers> want;
+  std::vector<TimeZone const*> zones;
+  std::vector<std::vector<DateTime>> want;
   for (char const* name : names) {
-    TimeZone const* zone = TimeZone::Find(name);
-    ASSERT_NE(zone, nullptr) << name;
-    Answers a{zone, {}, {}, {}};
-    for (DateTime const& d : readings) {
-      a.local.push_back(d.ToLocalTime(*zone));
-      a.utc.push_back(d.ToUTCTime(*zone));
-      a.later.push_back(zone->Lookup(d).later);
-    }
-    want.push_back(a);
+    zones.push_back(TimeZone::Find(name));
+    ASSERT_NE(zones.back(), nullptr) << name;
+    want.push_back(Conversions(*zones.back(), readings));
   }
   std::atomic<int> wrong{0};
   OnThreads(
@@ -189,11 +176,7 @@ TEST(SharedValues, EightZonesWhileTZChanges) {
           wrong += DateTime(2024, 7, 1, 12, 0, 0).ToLocalTime() != DateTime(2024, 7, 1, east ? 8 : 14, 0, 0);
         }
         for (int round = 0; round < 20 && t < 8; ++round) {
-          Answers const& a = want[static_cast<size_t>(t)];
-          for (size_t i = 0; i < readings.size(); ++i) {
-            wrong += readings[i].ToLocalTime(*a.zone) != a.local[i] || readings[i].ToUTCTime(*a.zone) != a.utc[i];
-            wrong += a.zone->Lookup(readings[i]).later != a.later[i];
-          }
+          wrong += Conversions(*zones[static_cast<size_t>(t)], readings) != want[static_cast<size_t>(t)];
         }
       },
       9);

@@ -110,8 +110,7 @@ def lines(rng):
             ("Europe/Berlin", 2024, 3, 31, 2, 30), ("Europe/Berlin", 2024, 10, 27, 2, 30),
             ("Europe/Berlin", 2024, 3, 31, 1, 59), ("Europe/Berlin", 2024, 10, 27, 3, 0),
             ("America/New_York", 2024, 3, 10, 2, 15), ("America/New_York", 2024, 11, 3, 1, 30),
-            ("Australia/Sydney", 2024, 4, 7, 2, 30), ("Australia/Sydney", 2024, 10, 6, 2, 30),
-            ("Europe/Berlin", 1980, 4, 6, 2, 30), ("Europe/Berlin", 2037, 10, 25, 2, 30)]:
+            ("Australia/Sydney", 2024, 4, 7, 2, 30), ("Australia/Sydney", 2024, 10, 6, 2, 30)]:
         ref = datetime.datetime(y, m, d, 12, 0, 0)
         local = ref.replace(hour=hh, minute=mm, tzinfo=ZoneInfo(zone), fold=0)
         utc = local.astimezone(datetime.timezone.utc)

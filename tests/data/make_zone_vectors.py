@@ -14,7 +14,7 @@ import sys
 import tzrelease
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-KINDS = ["zone", "timezone", "dynamic", "timeseries"]
+KINDS = ["timezone", "dynamic", "timeseries"]
 
 
 def stale(path, generator):

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <optional>
 #include <string>
 
 namespace QDataType {
@@ -21,15 +22,13 @@ constexpr char kJapan[] = "JST-9";                                // UTC+9 all y
 class ScopedTZ {
  public:
   explicit ScopedTZ(char const* tz) {
-    char const* old = getenv("TZ");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
+    if (char const* old = getenv("TZ")) old_ = old;
     setenv("TZ", tz, 1);
     tzset();
   }
   ~ScopedTZ() {
-    if (hadOld_) {
-      setenv("TZ", old_.c_str(), 1);
+    if (old_) {
+      setenv("TZ", old_->c_str(), 1);
     } else {
       unsetenv("TZ");
     }
@@ -39,8 +38,7 @@ class ScopedTZ {
   ScopedTZ& operator=(ScopedTZ const&) = delete;
 
  private:
-  bool hadOld_ = false;
-  std::string old_;
+  std::optional<std::string> old_;  // none: TZ was unset
 };
 
 }  // namespace testing_zone
