@@ -188,14 +188,11 @@ TEST(BigDecimalVersusGmp, InlineValuesAndTheirEdges) {
   RunPairsOf(rng, 20000, [&] { return EdgeOperand(rng); });
 }
 
-TEST(BigDecimalVersusGmp, RandomPairsUpTo600Digits) {
+// Up to 600 digits, then 1 to 40: the sizes where single limbs and their
+// carries matter.
+TEST(BigDecimalVersusGmp, RandomPairsLongAndShort) {
   std::mt19937_64 rng(20240611);
   RunPairs(rng, 4000, 600);
-}
-
-TEST(BigDecimalVersusGmp, ShortOperands) {
-  // 1 to 40 digits: the sizes where single limbs and their carries matter.
-  std::mt19937_64 rng(7);
   RunPairs(rng, 6000, 40);
 }
 
@@ -222,10 +219,14 @@ TEST(BigDecimalVersusGmp, LimbPatternsAndLargeSizes) {
     return s;
   };
   // (8 limbs and more: sums and differences in vectors, where the processor
-  // has them.)
+  // has them; the shorter operand on either side of the Karatsuba crossover,
+  // quotients and divisors on either side of Newton's, Limbs.h.)
+  namespace d = QDataType::decimal;
+  int const kar = static_cast<int>(d::kKaratsubaThreshold), newton = static_cast<int>(d::kNewtonThreshold);
   int const sizes[][2] = {{2, 1},    {3, 2},     {5, 3},     {8, 4},   {40, 20}, {60, 41},
                           {90, 45},  {120, 80},  {200, 100}, {300, 7}, {81, 80}, {160, 159},
-                          {530, 265}, {1100, 540}, {8, 7},    {9, 8},   {17, 16}, {41, 40}};
+                          {530, 265}, {1100, 540}, {8, 7},    {9, 8},   {17, 16}, {41, 40},
+                          {kar + 1, kar}, {3 * kar, kar - 1}, {2 * newton, newton}, {2 * newton - 2, newton - 1}};
   for (auto const& size : sizes) {
     for (int round = 0; round < 12; ++round) {
       std::string const u = number(size[0]);
@@ -282,56 +283,8 @@ void CheckPair(std::string const& u, std::string const& v, long scale) {
 
 long Limbs(long n) { return n * 18; }
 
-// Operands around each crossover between algorithms (Limbs.h), with runs of
-// nines and zeros that stress the carries of each.
-TEST(BigDecimalVersusGmp, AroundEachCrossover) {
-  namespace d = QDataType::decimal;
-  std::mt19937_64 rng(424242);
-  auto digits = [&](long limbs) { return Limbs(limbs) - std::uniform_int_distribution<long>(0, 17)(rng); };
-  // Products: the shorter operand on either side of each threshold, balanced
-  // and unbalanced.
-  long const kar = static_cast<long>(d::kKaratsubaThreshold);
-  long const ntt = static_cast<long>(d::kTransformThreshold);
-  for (long t : {kar, ntt}) {
-    for (long n : {t - 1, t, t + 1}) {
-      for (long longer : {n, n + 1, 3 * n + 5}) {
-        std::string const u = PatternDigits(rng, digits(longer));
-        std::string const v = PatternDigits(rng, digits(n));
-        CheckPair(u, v, 0);
-      }
-    }
-  }
-  // Transform lengths: products just at and above 2^k and 3 2^k limbs.
-  for (long total : {ntt * 2, 1024L, 1025L, 1536L, 1537L, 2048L, 2049L, 3072L, 3073L}) {
-    long const n = total / 2;
-    CheckPair(PatternDigits(rng, Limbs(total - n)), PatternDigits(rng, Limbs(n)), 0);
-  }
-  // Division: Newton's method once the quotient and the divisor both reach
-  // the threshold; its remainder by a cyclic product once they reach half the
-  // transform threshold, its reciprocal by cyclic products once the
-  // quotient's precision passes twice that; quotients much longer than the
-  // divisor (the product folded into the cyclic length).
-  long const newton = static_cast<long>(d::kNewtonThreshold);
-  struct Shape {
-    long divisor, quotient;  // limbs
-  };
-  Shape const shapes[] = {{newton - 1, newton},     {newton, newton - 1},     {newton, newton},
-                          {newton + 1, newton + 2}, {newton, 12 * newton},    {12 * newton, newton},
-                          {ntt / 2, ntt / 2},       {ntt / 2 + 3, 3 * ntt},   {2 * ntt + 5, 2 * ntt + 7},
-                          {3, 4 * ntt},             {4 * ntt, 3}};
-  for (Shape const& shape : shapes) {
-    for (int round = 0; round < 2; ++round) {
-      std::string const v = PatternDigits(rng, digits(shape.divisor));
-      // Dividend digits and scale that give about shape.quotient limbs.
-      long const quotientDigits = Limbs(shape.quotient) - 9;
-      long const scale = round == 0 ? 0 : std::uniform_int_distribution<long>(1, 40)(rng);
-      std::string const u = PatternDigits(rng, static_cast<long>(v.size()) + quotientDigits - scale);
-      CheckPair(u, v, scale);
-    }
-  }
-}
-
-// Long operands in the shapes the short tests do not reach: a value times
+// Long operands in the shapes the short tests do not reach: products whose
+// transform length is just at or above 2^k and 3 2^k limbs, a value times
 // itself (one transform serves both factors), unbalanced products, trailing
 // zero limbs set aside and cut dividends, results in an arena.
 TEST(BigDecimalVersusGmp, LongOperandShapes) {
@@ -340,6 +293,9 @@ TEST(BigDecimalVersusGmp, LongOperandShapes) {
   long const ntt = static_cast<long>(d::kTransformThreshold);
   long const newton = static_cast<long>(d::kNewtonThreshold);
   QBase::Arena arena;
+  for (long total : {ntt * 2, 1024L, 1025L, 1536L, 1537L, 2048L, 2049L, 3072L, 3073L}) {
+    CheckPair(PatternDigits(rng, Limbs(total - total / 2)), PatternDigits(rng, Limbs(total / 2)), 0);
+  }
   // Squares, through the same object on both sides.
   for (long limbs : {ntt - 1, ntt, 3 * ntt + 1}) {
     std::string const u = PatternDigits(rng, Limbs(limbs) - 5);
