@@ -153,10 +153,6 @@ void RunPairsOf(std::mt19937_64& rng, int pairs, Generate generate) {
   }
 }
 
-void RunPairs(std::mt19937_64& rng, int pairs, int maxDigits) {
-  RunPairsOf(rng, pairs, [&] { return RandomOperand(rng, maxDigits); });
-}
-
 // Values kept inline in the object (at most 18 digits) and just past it:
 // all nines, powers of ten, random digits of 1 to 20, at scales up to 40
 // (so that aligned sums, products and the quotient's dividend cross 18 and
@@ -192,8 +188,8 @@ TEST(BigDecimalVersusGmp, InlineValuesAndTheirEdges) {
 // carries matter.
 TEST(BigDecimalVersusGmp, RandomPairsLongAndShort) {
   std::mt19937_64 rng(20240611);
-  RunPairs(rng, 4000, 600);
-  RunPairs(rng, 6000, 40);
+  RunPairsOf(rng, 4000, [&] { return RandomOperand(rng, 600); });
+  RunPairsOf(rng, 6000, [&] { return RandomOperand(rng, 40); });
 }
 
 // Digits of whole limbs: a random leading digit, then 18-digit blocks,

@@ -298,8 +298,7 @@ TEST(VariantComparison, ObjectsDatesAndOrder) {
   EXPECT_TRUE(full == date && full == time && date == date2 && time == time2);
   EXPECT_FALSE(date == full || time == full || date == time || full == date2 || full == time2);
 
-  Variant big(3LL, nullptr), x(3.5, nullptr);
-  EXPECT_TRUE(empty < i && !(i < empty) && !(empty < Variant()) && i < x && !(big < x));  // 3.5 truncated for INT64
+  EXPECT_TRUE(empty < i && !(i < empty) && !(empty < Variant()));  // numbers among themselves: the vectors
   auto less = [](char16_t const* a, char16_t const* b) { return Variant(W(a).c_str(), nullptr) < Variant(W(b).c_str(), nullptr); };
   EXPECT_TRUE(less(u"ab", u"abc") && !less(u"abc", u"ab") && !less(u"ab", u"ab") && less(u"\U0001F600", u"\uFFFD"));
   Binaries high = Blob({0x80}), low = Blob({0x7F, 9});  // blobs order by IsLess: unsigned bytes
