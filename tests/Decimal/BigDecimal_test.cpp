@@ -126,9 +126,6 @@ std::string FixedSix(double v) {
 TEST(BigDecimalConstruct, IntDoubleCopiesAndSwap) {
   QBase::Arena arena;
   EXPECT_TRUE(BigDecimal(0, nullptr).Precision() == 1 && BigDecimal(0, &arena).Precision() == 0);  // the text "0"
-  // The oracle itself, on values printed by Python's decimal (quantize, ties to even).
-  EXPECT_TRUE(FixedSix(0.1) == "0.100000" && FixedSix(2.5e-6) == "0.000003" && FixedSix(-4.4e-6) == "-0.000004");
-  EXPECT_TRUE(FixedSix(1.0000005) == "1.000001" && FixedSix(123456.789) == "123456.789000");
   BigDecimal const twoAndHalf(2.5, nullptr);
   EXPECT_TRUE(Text(twoAndHalf) == "2.500000" && twoAndHalf.Scale() == 6 && twoAndHalf.Precision() == 7);
   for (double v : {DBL_MAX, -DBL_MAX, 1e300, 123456.789, -0.5, 6e-7, 0.1, 2.5e-6, 3.5e-6, 1.0000005, 9007199254740993.0, -4.4e-6}) {
