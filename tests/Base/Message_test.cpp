@@ -1,3 +1,5 @@
+// Messages (exceptions that carry an id and a wide text), counted references
+// and owning return pointers.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -23,13 +25,9 @@ std::optional<E> Caught(F f) {
   return std::nullopt;
 }
 
+// (The id, domain and text of a thrown narrow message: the decimal and
+// variant tests check them on every exception they expect.)
 TEST(Throw, BuildsTheExceptionCatchableEveryWay) {
-  auto const e = Caught<QBase::ExceptionImpl<DomainError>>([] { QBase::Throw<DomainError>("Divide by Zero"); });
-  ASSERT_TRUE(e.has_value());
-  EXPECT_EQ(e->GetDomain(), QBase::MESSAGE_DOMAIN_UNKNOWN);
-  EXPECT_EQ(e->GetID(), -1);
-  EXPECT_STREQ(e->what(), "Divide by Zero");
-  EXPECT_EQ(QBase::WString(e->GetMessage()).size(), 14u);
   EXPECT_TRUE(Caught<DomainError>([] { QBase::Throw<DomainError>("x"); }).has_value());
   EXPECT_TRUE(Caught<std::exception>([] { QBase::Throw<DomainError>("x"); }).has_value());
 

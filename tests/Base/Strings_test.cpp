@@ -2,8 +2,6 @@
 // are worked out by hand from the encodings' definitions.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "Base/Strings.h"
@@ -89,12 +87,6 @@ TEST(Conversion, AllPlanesAndMalformedInput) {
   EXPECT_EQ(WString(a.GetString(), a.GetLength()), (WString{'o', 'k', R}));
   EXPECT_TRUE(QBase::UTF8ToWideChar(nullptr).GetString() == nullptr && QBase::ASCIIToWideChar(nullptr).GetString() == nullptr &&
               QBase::WideCharToUTF8(nullptr).GetString() == nullptr && QBase::WideLength(nullptr) == 0);  // null stays null
-}
-
-TEST(SystemError, DescribesKnownAndUnknownCodes) {
-  QBase::ReturnWString r = QBase::GetSystemErrorDescription(ENOMEM);
-  EXPECT_EQ(ToUTF8(WString(r.GetString(), r.GetLength())), std::strerror(ENOMEM));
-  EXPECT_GT(QBase::GetSystemErrorDescription(987654u).GetLength(), 0u);
 }
 
 }  // namespace

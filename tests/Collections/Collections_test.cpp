@@ -257,8 +257,7 @@ TEST(ReferenceCountedObjectCollection, HoldsOneReferencePerEntry) {
   {
     auto c = CreateReferenceCountedObjectCollection();
     for (auto [object, tag] : {std::make_pair(&a, 7ull), {nullptr, 5ull}, {&b, 1ull}, {&b, ~0ull}}) c->Add(object, tag);
-    EXPECT_TRUE(a.references == 2 && b.references == 3);
-    EXPECT_TRUE(a.references == 2 && c->GetAt(0).get() == &a && !c->GetAt(1) && !c->GetAt(4));  // null entry; past the end
+    EXPECT_TRUE(a.references == 2 && b.references == 3 && c->GetAt(0).get() == &a && !c->GetAt(1) && !c->GetAt(4));  // null entry; past the end
     QBase::SmartPtrI<QBase::ReferenceCountedObject> const p = c->GetAt(0);
     EXPECT_EQ(a.references, 3);
     EXPECT_EQ((std::vector<unsigned long long>{c->GetTagAt(0), c->GetTagAt(1), c->GetTagAt(3), c->GetTagAt(4)}),

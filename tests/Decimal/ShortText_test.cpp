@@ -1,6 +1,6 @@
-// Short texts, which take their own roads in and out: a stray character
-// anywhere makes them invalid, and without one they print as they read, at
-// every length and point position. (Their values: Differential_test.cpp.)
+// Short texts, which take their own roads in: a stray character anywhere
+// makes them invalid, at every length. (Their values, and their texts read
+// back: Differential_test.cpp, on random texts of 1 to 40 digits.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,10 +24,6 @@ TEST(BigDecimalShortText, StrayCharactersAndZerosAtEveryLength) {
         std::string const text = digits.substr(0, at) + stray + digits.substr(at + std::char_traits<char>::length(stray));
         EXPECT_TRUE(BigDecimal(text.c_str(), nullptr).IsInvalid()) << text;
       }
-    }
-    for (size_t point = 1; point <= n; ++point) {  // and without them, a text prints as it reads
-      std::string const text = "-" + digits.substr(0, point) + (point < n ? "." + digits.substr(point) : "");
-      ASSERT_EQ(std::string(BigDecimal(text.c_str(), nullptr).ToString().GetString()), text);
     }
     for (size_t point = 0; point <= n; ++point) {
       std::string zeros(n, '0');

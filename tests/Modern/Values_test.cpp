@@ -68,9 +68,6 @@ TEST(Modern, RegularDecimals) {
     product.reset();
   }
   EXPECT_EQ(Text(kept.back()), "31" + std::string(100, '8') + ".5");  // Python's decimal
-  std::vector<Variant> sorted{Variant(3, nullptr), Variant(1.5, nullptr), Variant(2LL, nullptr)};
-  std::sort(sorted.begin(), sorted.end());  // Variants are regular too
-  EXPECT_TRUE(sorted[0] == 1.5 && sorted[1] == 2 && sorted[2] == 3 && sorted[0] != 2.0);
 }
 
 // The range yields what the bulk listing lists, across blocks and daylight
@@ -155,6 +152,4 @@ TEST(Modern, WideTextAgreesWithU16String) {
     ASSERT_TRUE(sign(wa.compare(wb)) == sign(a.compare(b)) && wa.find(wb) == a.find(b) &&
                 wa.rfind(wb) == a.rfind(b) && wa.find_first_of(wb) == a.find_first_of(b) && wa + wb == wide(a + b));
   }
-  Variant const text("gr\xC3\xBC\xC3\x9F" "e", nullptr);
-  EXPECT_EQ(QBase::WString(text.GetRawWString()->data(), text.GetRawWString()->size()), wide(u"gr\u00fc\u00dfe"));
 }

@@ -298,8 +298,7 @@ TEST(VariantComparison, ObjectsDatesAndOrder) {
   EXPECT_TRUE(full == date && full == time && date == date2 && time == time2);
   EXPECT_FALSE(date == full || time == full || date == time || full == date2 || full == time2);
 
-  Variant big(3LL, nullptr), x(3.5, nullptr);
-  EXPECT_TRUE(empty < i && !(i < empty) && !(empty < Variant()) && i < x && !(big < x));  // 3.5 truncated for INT64
+  EXPECT_TRUE(empty < i && !(i < empty) && !(empty < Variant()));  // numbers among themselves: the vectors
   auto less = [](char16_t const* a, char16_t const* b) { return Variant(W(a).c_str(), nullptr) < Variant(W(b).c_str(), nullptr); };
   EXPECT_TRUE(less(u"ab", u"abc") && !less(u"abc", u"ab") && !less(u"ab", u"ab") && less(u"\U0001F600", u"\uFFFD"));
   Binaries high = Blob({0x80}), low = Blob({0x7F, 9});  // blobs order by IsLess: unsigned bytes
@@ -332,7 +331,6 @@ TEST(VariantText, FormsPerKindAndBuffers) {
   EXPECT_EQ(Str(s.ToString()), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_TRUE(s.GetStringLength() == 9 && s.GetWStringLength() == 4);  // bytes; 16-bit units
   EXPECT_EQ(WStr(s.ToWString()), W(u"é€\U0001F600"));
-  EXPECT_EQ(Str(Variant(W(u"\xD800x").c_str(), nullptr).ToStringVBBehavior()), "\xEF\xBF\xBDx");
   Variant d(kWhen, nullptr);
   EXPECT_EQ(Str(d.ToString()) + "|" + Str(d.ToStringVBBehavior()), "2024-06-05 07:08:09.045|6/5/2024");
   EXPECT_TRUE(WStr(d.ToWString()) == W(u"2024-06-05 07:08:09.045") && d.GetWStringLength() == 23);

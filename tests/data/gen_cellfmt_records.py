@@ -23,7 +23,6 @@ for k in range(40):
     d1, d2, d3 = rng.getrandbits(32), rng.getrandbits(16), rng.getrandbits(16)
     d4 = bytes(rng.getrandbits(8) for _ in range(8))
     record = struct.pack("<QQiIHH8s", bits, ptr, typ, d1, d2, d3, d4)
-    assert len(record) == 36
     rows.append(f"{bits:016x} {ptr:016x} {typ & 0xFFFFFFFF:08x} {d1:08x} {d2:04x} {d3:04x} {d4.hex()} {record.hex()}")
 
 out = pathlib.Path(__file__).resolve().parent / "cellfmt_records.txt"
