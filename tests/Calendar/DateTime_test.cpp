@@ -347,6 +347,10 @@ TEST(DateTimeRecord, ExactBytes) {
   auto expected = Words({-100, 2024, 6, 5, 7, 8, 9, 45, -1, -1, 1});
   expected.insert(expected.end(), 4, 0xAA);  // exactly 44 bytes written
   EXPECT_EQ(buffer, expected);
+  v.GetDayOfWeek();  // a Wednesday in week 2: the week word, then the weekday's
+  EXPECT_EQ(v.SaveObj(44, buffer.data(), -7), 0);
+  EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + 44),
+            Words({-100, 2024, 6, 5, 7, 8, 9, 45, 2, 3, -7}));
 }
 
 TEST(DateTimeRecord, LoadStrictAndLenient) {
